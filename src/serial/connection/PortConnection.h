@@ -1,0 +1,80 @@
+#pragma once
+// Opening, closing and changing the speed of the port, and everything that follows the open or
+// closed state: the flag the command handlers test, the button caption, the window title, the
+// command area, the two lists, the line labels and the 5 ms polling timer.
+
+#include "serial/SerialComm.h"
+
+#include <QObject>
+#include <QTimer>
+
+class QComboBox;
+class QPushButton;
+class QWidget;
+
+namespace quillon {
+
+class CommandArea;
+class CommandExchange;
+class MessageSink;
+class ModemLines;
+
+struct PortControls {
+    QWidget *Window = nullptr; ///< carries the title
+    QComboBox *ComboPort = nullptr;
+    QComboBox *ComboSpeed = nullptr;
+    QPushButton *ComStartStop = nullptr;
+    CommandArea *TextOut = nullptr;
+};
+
+/// "115200bps" → "115200": the leading decimal digits of a speed entry.
+QString SpeedTextOf(const QString &entry);
+/// "115200bps" → "115200,N,8,1".
+QString SettingsStringOf(const QString &entry);
+
+class PortConnection : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kPollIntervalMs = 5;
+
+    PortConnection(SerialComm &comm, PortControls controls, ModemLines &lines,
+                   CommandExchange &exchange, MessageSink &messages, QObject *parent = nullptr);
+
+    bool PortIsOpen() const { return m_portIsOpen; }
+    /// Start-up and shutdown set the flag directly.
+    void SetPortIsOpen(bool open) { m_portIsOpen = open; }
+
+    /// Opens when closed, closes when open. An open failure shows its message and changes
+    /// nothing else.
+    void ComStartStop_Click();
+    /// Applies the selected speed; while open also sets the speed-change title. A refused speed
+    /// changes nothing.
+    void ComboSpeed_Click();
+    /// Selects a speed entry and always runs the speed-change handler, even when the entry is
+    /// already selected (the list widget itself would stay silent then).
+    void SelectSpeed(int index);
+
+    /// The component's event: only a vanished device matters; the window then runs its close
+    /// steps so it never shows a port that is gone.
+    void MSComm_OnComm();
+
+    /// A write to the port failed: tell the user once per opening.
+    void ReportWriteFailure(const CommError &error);
+
+    QTimer &TimerRead() { return m_timerRead; }
+
+private:
+    void Open();
+    void Close();
+
+    SerialComm &m_comm;
+    PortControls m_controls;
+    ModemLines &m_lines;
+    CommandExchange &m_exchange;
+    MessageSink &m_messages;
+    QTimer m_timerRead;
+    bool m_portIsOpen = false;
+    bool m_writeFailureShown = false;
+};
+
+} // namespace quillon

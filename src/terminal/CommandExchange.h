@@ -1,0 +1,109 @@
+#pragma once
+// The command exchange: sending one command and waiting a fixed 300 ms for its replies, the
+// chunked send shared with typed commands and the receive monitor, and the pause between the
+// steps of an operation.
+
+#include "serial/SerialComm.h"
+#include "terminal/ReceiveText.h"
+
+#include <QColor>
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+
+#include <functional>
+
+namespace quillon {
+
+class CommandArea;
+class Lamp;
+class WindowGate;
+
+/// The send state shared by SendCommand, typed commands and the receive monitor.
+///  Idle: !SendInProgress. Chunks pending: SendInProgress && SentCount < SendLength.
+///  Draining: SendInProgress && SentCount == SendLength.
+struct SendState {
+    bool SendInProgress = false;
+    qint32 SendLength = 0;
+    qint32 SentCount = 0;
+    qint16 ChunkSize = 0;
+    bool WaitActive = false;
+};
+
+class CommandExchange : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kReplyWaitMs = 300;
+
+    CommandExchange(SerialComm &comm, CommandArea &textOut, ReceiveText &received, Lamp &sendLamp,
+                    WindowGate &gate, QObject *parent = nullptr);
+
+    /// Whether the port is open (owned by the port connection).
+    void SetPortIsOpen(std::function<bool()> portIsOpen) { m_portIsOpen = std::move(portIsOpen); }
+    /// Called whenever the receive text was replaced, so its view can follow.
+    void SetReceiveChanged(std::function<void()> changed) { m_receiveChanged = std::move(changed); }
+    /// Called when a write to the port fails; the send has already been ended.
+    void SetWriteFailed(std::function<void(const CommError &)> failed) { m_writeFailed = std::move(failed); }
+    /// Once set, SendCommand and Delay return at once: the window is closing and the operation
+    /// running in a nested loop must run out quickly.
+    void SetClosing() { m_closing = true; }
+    bool Closing() const { return m_closing; }
+
+    /// Shows `command` + CR LF in the command area, empties the receive area, writes the first
+    /// chunk and waits 300 ms with the window disabled while events (the receive monitor) run.
+    /// Does nothing while the port is closed. A failed write ends the send at once (see
+    /// SetWriteFailed) and returns without waiting.
+    void SendCommand(const QString &command);
+
+    /// Selects the next chunk after SentCount in the command area, advances SentCount past it,
+    /// and returns it.
+    QString TakeNextChunk();
+
+    /// Ends SendCommand's wait.
+    void TimerDelay_Timer();
+
+    /// Processes events until at least `mSec` ms have passed on a monotonic clock; returns at
+    /// once for 0 or less. Sleeps between events instead of spinning.
+    void Delay(int mSec);
+
+    /// Handles a character typed into the command area; returns 0 to discard it. Enter sends the
+    /// area's text (a single CR added only when it starts with "a" or "A").
+    int TextOut_KeyPress(int code);
+
+    /// The sending half of a receive-monitor tick: writes the next pending chunk (with a CR)
+    /// once the output buffer is empty, or completes a drained send.
+    void PumpSend();
+
+    /// Back to Idle counters, as at every open of the port.
+    void ResetSendCounters();
+
+    SendState &State() { return m_state; }
+    const SendState &State() const { return m_state; }
+    QTimer &TimerDelay() { return m_timerDelay; }
+
+private:
+    /// Writes `text` one byte per character. On failure ends the send and reports it.
+    bool Write(const QString &text);
+    void EndFailedSend(const CommError &error);
+    void CompleteSend();
+
+    SerialComm &m_comm;
+    CommandArea &m_textOut;
+    ReceiveText &m_received;
+    Lamp &m_sendLamp;
+    WindowGate &m_gate;
+
+    SendState m_state;
+    QTimer m_timerDelay;
+    QElapsedTimer m_waitClock;
+    bool m_closing = false;
+    std::function<bool()> m_portIsOpen = [] { return false; };
+    std::function<void()> m_receiveChanged = [] {};
+    std::function<void(const CommError &)> m_writeFailed = [](const CommError &) {};
+};
+
+/// Indicator colours.
+inline const QColor kLampGreen{0, 255, 0};
+inline const QColor kLampYellow{255, 255, 0};
+
+} // namespace quillon

@@ -1,0 +1,59 @@
+#include "terminal/WindowGate.h"
+
+#include <QApplication>
+#include <QEvent>
+
+namespace quillon {
+
+namespace {
+bool IsUserInput(QEvent::Type type)
+{
+    switch (type) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+        return true;
+    default:
+        return false;
+    }
+}
+} // namespace
+
+WindowGate::WindowGate(QWidget *window) : QObject(window), m_window(window) {}
+
+WindowGate::~WindowGate()
+{
+    if (!m_enabled && qApp)
+        qApp->removeEventFilter(this);
+}
+
+void WindowGate::SetWindowEnabled(bool enabled)
+{
+    if (enabled == m_enabled)
+        return;
+    m_enabled = enabled;
+    if (enabled)
+        qApp->removeEventFilter(this);
+    else
+        qApp->installEventFilter(this);
+}
+
+bool WindowGate::eventFilter(QObject *watched, QEvent *event)
+{
+    if (!m_enabled && m_window && IsUserInput(event->type()) && watched->isWidgetType()) {
+        auto *widget = static_cast<QWidget *>(watched);
+        if (widget == m_window || m_window->isAncestorOf(widget))
+            return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace quillon
