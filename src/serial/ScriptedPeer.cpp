@@ -43,6 +43,7 @@ void ScriptedPeer::HostClosed(qint64)
 
 void ScriptedPeer::ReceiveFromHost(const QByteArray &bytes, int baud, qint64 nowMs)
 {
+    m_hostBaud = baud;
     m_received.push_back({bytes, baud, nowMs});
     for (const char c : bytes) {
         if (c == '\n' && m_partialLine.isEmpty())
@@ -59,8 +60,9 @@ void ScriptedPeer::ReceiveFromHost(const QByteArray &bytes, int baud, qint64 now
     }
 }
 
-QByteArray ScriptedPeer::TakeForHost(int, qint64 nowMs)
+QByteArray ScriptedPeer::TakeForHost(int baud, qint64 nowMs)
 {
+    m_hostBaud = baud;
     QByteArray out;
     auto it = m_pending.begin();
     for (; it != m_pending.end() && it->atMs <= nowMs; ++it)

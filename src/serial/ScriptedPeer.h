@@ -33,6 +33,7 @@ public:
     void SetLines(PeerLines lines) { m_lines = lines; }
 
     bool HostOpen() const { return m_hostOpen; }
+    /// The host's speed as last seen in any call from it (open, send or read).
     int HostBaud() const { return m_hostBaud; }
     bool HostDtr() const { return m_hostDtr; }
     bool HostRts() const { return m_hostRts; }

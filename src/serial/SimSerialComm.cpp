@@ -27,6 +27,11 @@ qint64 BytesDurationUs(qint64 count, int baud)
 
 } // namespace
 
+qint64 SimSerialComm::FinishedMs(const OnLine &chunk, qint64 count)
+{
+    return (chunk.startUs + BytesDurationUs(count, chunk.baud) + 999) / 1000;
+}
+
 SimSerialComm::SimSerialComm(SerialPeer *peer, QObject *parent)
     : SerialCommBase(parent), m_peer(peer), m_clock(SteadyNowMs)
 {
@@ -139,12 +144,18 @@ void SimSerialComm::Transmit(qint64 nowMs)
             done = total;
         else if (elapsedUs > 0)
             done = elapsedUs * front.baud / (kBitsPerByte * kUsPerSecond);
-        if (done > front.delivered) {
-            const qint64 finishedUs = front.startUs + BytesDurationUs(done, front.baud);
-            const QByteArray bytes = front.bytes.mid(front.delivered, done - front.delivered);
-            front.delivered = int(done);
+        // One piece per millisecond of the peer's clock, stamped with the time its last byte
+        // finished: a peer reacting to a line end sees it when it was really out, however
+        // seldom this port is polled.
+        while (front.delivered < done) {
+            const qint64 first = front.delivered;
+            const qint64 pieceMs = FinishedMs(front, first + 1);
+            qint64 last = first + 1;
+            while (last < done && FinishedMs(front, last + 1) == pieceMs)
+                ++last;
+            front.delivered = int(last);
             if (m_peer)
-                m_peer->ReceiveFromHost(bytes, front.baud, (finishedUs + 999) / 1000);
+                m_peer->ReceiveFromHost(front.bytes.mid(first, last - first), front.baud, pieceMs);
         }
         if (front.delivered < total)
             break;

@@ -3,7 +3,8 @@
 // Nothing runs on its own; every call first moves time forward to the clock's "now":
 // - transmission: Output queues bytes behind those still on the line; each byte takes 10 bit
 //   times (start, 8 data, stop) at the speed in force when it was queued, and reaches the peer
-//   only once its last bit is out (ReceiveFromHost with the time it finished);
+//   only once its last bit is out (ReceiveFromHost with the time it finished, in pieces of the
+//   bytes that finished within the same millisecond);
 // - reception: InBufferCount and Input fetch what the peer has put on the line by now;
 // - lines: DSR/CTS/CD are the peer's, DTR/RTS changes go to the peer at once.
 // Closing drops bytes not yet transmitted and any unread input.
@@ -69,6 +70,8 @@ private:
     };
 
     qint64 Now() const { return m_clock(); }
+    /// Clock time (ms, rounded up) at which the first `count` bytes of `chunk` are out.
+    static qint64 FinishedMs(const OnLine &chunk, qint64 count);
     /// Hands the peer every byte whose transmission has finished by `nowMs`.
     void Transmit(qint64 nowMs);
     void FetchInput(qint64 nowMs);
