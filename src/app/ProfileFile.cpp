@@ -46,15 +46,6 @@ bool SameName(QByteArrayView a, QByteArrayView b)
     return true;
 }
 
-qsizetype IndexOf(QByteArrayView v, char c, qsizetype from = 0)
-{
-    for (qsizetype i = from; i < v.size(); ++i) {
-        if (v[i] == c)
-            return i;
-    }
-    return -1;
-}
-
 enum class LineKind { Blank, Section, Comment, Key, Other };
 
 // One line of the text as offsets into it: [begin, end) is the content, [end, next) the line end.
@@ -77,7 +68,7 @@ void Classify(QByteArrayView content, Line &line)
         return;
     }
     if (t[0] == '[') {
-        const qsizetype close = IndexOf(t, ']');
+        const qsizetype close = t.indexOf(']');
         if (close > 0) {
             line.kind = LineKind::Section;
             line.name = Trimmed(t.sliced(1, close - 1));
@@ -88,7 +79,7 @@ void Classify(QByteArrayView content, Line &line)
         line.kind = LineKind::Comment;
         return;
     }
-    const qsizetype eq = IndexOf(t, '=');
+    const qsizetype eq = t.indexOf('=');
     if (eq >= 0) {
         line.kind = LineKind::Key;
         line.name = Trimmed(t.first(eq));
@@ -105,7 +96,7 @@ std::vector<Line> SplitLines(QByteArrayView text)
     while (pos < text.size()) {
         Line line;
         line.begin = pos;
-        const qsizetype lf = IndexOf(text, '\n', pos);
+        const qsizetype lf = text.indexOf('\n', pos);
         if (lf < 0) {
             line.end = line.next = text.size();
         } else {
@@ -207,14 +198,14 @@ int ProfileValueToInt(QByteArrayView value)
 bool ProfileEntryIsWritable(QByteArrayView section, QByteArrayView key, QByteArrayView value)
 {
     const auto hasLineBreak = [](QByteArrayView v) {
-        return IndexOf(v, '\r') >= 0 || IndexOf(v, '\n') >= 0 || IndexOf(v, '\0') >= 0;
+        return v.contains('\r') || v.contains('\n') || v.contains('\0');
     };
     if (hasLineBreak(section) || hasLineBreak(key) || hasLineBreak(value))
         return false;
-    if (IndexOf(section, ']') >= 0)
+    if (section.contains(']'))
         return false;
     const QByteArrayView name = Trimmed(key);
-    return !name.isEmpty() && IndexOf(name, '=') < 0 && name[0] != ';' && name[0] != '[';
+    return !name.isEmpty() && !name.contains('=') && name[0] != ';' && name[0] != '[';
 }
 
 std::optional<QByteArray> ProfileSetValue(QByteArrayView text, QByteArrayView section,
