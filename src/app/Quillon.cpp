@@ -388,6 +388,7 @@ void Quillon::Form_Unload()
     if (m_unloaded)
         return;
     m_unloaded = true;
+    Q_EMIT Closing();
     // An operation may be running in a nested loop: let it run out without sending or pausing.
     m_exchange->SetClosing();
     m_connection->TimerRead().stop();
@@ -443,9 +444,9 @@ bool Quillon::eventFilter(QObject *watched, QEvent *event)
             QDesktopServices::openUrl(QUrl(VendorUrl()));
             return true;
         }
-        if (event->type() == QEvent::MouseMove) {
+        if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter) {
             SetColors(AT_OID, &kLinkLit, nullptr);
-            return true;
+            return event->type() == QEvent::MouseMove;
         }
     } else if (watched == ComboPort && event->type() == QEvent::ToolTip && m_describePort) {
         ComboPort->setToolTip(m_describePort(ComboPort->currentIndex() + 1));

@@ -125,6 +125,10 @@ public:
     /// The device the selected port entry leads to, for the port list's tool tip.
     void SetDescribePort(std::function<QString(int port)> describe) { m_describePort = std::move(describe); }
 
+Q_SIGNALS:
+    /// Shutdown has begun: operations still running out must not show anything any more.
+    void Closing();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;

@@ -24,9 +24,10 @@ namespace quillon::testing {
 
 class WindowFixture {
 public:
-    explicit WindowFixture(SerialPeer *peer)
+    /// `iniPath` empty: a fresh settings file in a scratch folder.
+    explicit WindowFixture(SerialPeer *peer, const QString &iniPath = QString())
     {
-        SetIniFilePath(dir.filePath(QStringLiteral("quillon.ini")));
+        SetIniFilePath(iniPath.isEmpty() ? dir.filePath(QStringLiteral("quillon.ini")) : iniPath);
         comm = std::make_unique<SimSerialComm>(peer);
         window = std::make_unique<Quillon>(*comm, messages);
         window->Form_Load();
