@@ -3,8 +3,9 @@
 #include <QMetaObject>
 #include <QSerialPort>
 
+#include <climits>
+
 #ifdef Q_OS_UNIX
-#include <cerrno>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>

@@ -33,7 +33,8 @@ public:
     /// first. Changing it while open closes the link to the old peer and opens it to the new one.
     void SetPeer(SerialPeer *peer);
     SerialPeer *Peer() const { return m_peer; }
-    /// Milliseconds of a monotonic clock; the default is the system's steady clock.
+    /// Milliseconds of a monotonic clock; the default is the system's steady clock. It must stay
+    /// callable while this port lives (closing, also by the destructor, reads it).
     void SetClock(std::function<qint64()> nowMs);
 
     /// Test hooks. SetOpenFailure(n): every later open throws CommError(n) until set to 0.

@@ -7,6 +7,8 @@
 
 using namespace quillon;
 
+Q_DECLARE_METATYPE(quillon::PeerLines)
+
 class SimFaultsAndLinesTest : public QObject {
     Q_OBJECT
 private slots:
@@ -198,8 +200,8 @@ void SimFaultsAndLinesTest::deviceLostWhileClosedDoesNothing()
 
 void SimFaultsAndLinesTest::portWithoutPeerStillWorks()
 {
+    qint64 now = 0; // before the port: its destructor still reads the clock
     SimSerialComm alone;
-    qint64 now = 0;
     alone.SetClock([&] { return now; });
     alone.SetPortOpen(true);
     alone.Output(QByteArray(96, 'q'));
@@ -231,8 +233,6 @@ void SimFaultsAndLinesTest::unsupportedOpenTimeValuesAreRefused()
     QCOMPARE(m_port->InputLen(), 0);
     QCOMPARE(m_port->Handshaking(), 0);
 }
-
-Q_DECLARE_METATYPE(quillon::PeerLines)
 
 QTEST_GUILESS_MAIN(SimFaultsAndLinesTest)
 #include "sim_port_faults_and_lines.moc"
