@@ -284,9 +284,13 @@ void GsmModule::Advance(qint64 untilUs)
         }
         if (m_call && m_call->state == Call::State::Incoming && m_powered && !m_booting
             && m_call->nextRingUs < next) {
-            // After a long gap only the latest ring is sounded, not every one missed.
-            if (untilUs - m_call->nextRingUs >= ringUs)
-                m_call->nextRingUs += (untilUs - m_call->nextRingUs) / ringUs * ringUs;
+            // After a long gap only the latest ring is sounded; the missed ones still count
+            // towards automatic answering.
+            if (untilUs - m_call->nextRingUs >= ringUs) {
+                const qint64 missed = (untilUs - m_call->nextRingUs) / ringUs;
+                m_call->nextRingUs += missed * ringUs;
+                m_call->rings += int(qMin<qint64>(missed, 255));
+            }
             next = m_call->nextRingUs;
             what = Ring;
         }
