@@ -6,8 +6,9 @@ namespace quillon {
 
 PortTarget PortTargetFromSettings(int port)
 {
-    return PortTargetFromValue(
-        port, ReadIniString(QStringLiteral("Ports"), QStringLiteral("COM%1").arg(port)));
+    // A ";" starts a comment, as in the rest of the file; device paths never hold one.
+    const QString value = ReadIniString(QStringLiteral("Ports"), QStringLiteral("COM%1").arg(port));
+    return PortTargetFromValue(port, value.section(QLatin1Char(';'), 0, 0).trimmed());
 }
 
 QString DescribePortTarget(int port)

@@ -144,7 +144,7 @@ private Q_SLOTS:
         const QString ini = dir.filePath(QStringLiteral("quillon.ini"));
         WindowFixture f(&peer, ini);
         QCOMPARE(PortTargetFromSettings(1).device, DefaultDeviceName(1));
-        WriteFile(ini, "[Ports]\r\nCOM1=simulator\r\ncom2 = /dev/ttyACM0\r\n");
+        WriteFile(ini, "[Ports]\r\nCOM1=simulator   ; no hardware\r\ncom2 = /dev/ttyACM0\r\n");
         QVERIFY(PortTargetFromSettings(1).simulator);
         QCOMPARE(PortTargetFromSettings(2).device, QStringLiteral("/dev/ttyACM0"));
         QCOMPARE(PortTargetFromSettings(3).device, DefaultDeviceName(3));
