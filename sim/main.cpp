@@ -190,9 +190,6 @@ int main(int argc, char *argv[])
         fprintf(stderr, "quillon-sim: %s\n", qPrintable(error));
         return 1;
     }
-    fprintf(stdout, "%s\n", qPrintable(host.SlavePath()));
-    fflush(stdout);
-
     QString linkPath;
     if (parser.isSet(link)) {
         linkPath = parser.value(link);
@@ -207,6 +204,10 @@ int main(int argc, char *argv[])
             return 1;
         }
     }
+
+    // The first line says the device is ready, link included.
+    fprintf(stdout, "%s\n", qPrintable(host.SlavePath()));
+    fflush(stdout);
 
     if (::pipe(g_signalPipe) != 0) {
         fprintf(stderr, "quillon-sim: cannot create a pipe\n");
