@@ -104,7 +104,11 @@ Quillon::Quillon(SerialComm &comm, MessageSink &messages, QWidget *parent)
     setFixedSize(7605 / kTwipsPerPixel, 8820 / kTwipsPerPixel);
     move(2415 / kTwipsPerPixel, 825 / kTwipsPerPixel);
     SetFont(this, 9);
-    SetColors(this, nullptr, &kBlue);
+    // Only the window's own surface is blue; text boxes and buttons keep their usual colours.
+    QPalette surface = palette();
+    surface.setColor(QPalette::Window, kBlue);
+    setPalette(surface);
+    setAutoFillBackground(true);
     setMouseTracking(true);
 
     BuildControls();
