@@ -145,6 +145,12 @@ void CommandExchange::ResetSendCounters()
     m_state.SendInProgress = false;
 }
 
+void CommandExchange::AbandonSend()
+{
+    ResetSendCounters();
+    m_sendLamp.SetColor(kLampYellow);
+}
+
 bool CommandExchange::Write(const QString &text)
 {
     try {

@@ -76,6 +76,9 @@ public:
 
     /// Back to Idle counters, as at every open of the port.
     void ResetSendCounters();
+    /// The port went away under a send: back to Idle with the send lamp yellow, since no tick
+    /// will ever complete it.
+    void AbandonSend();
 
     SendState &State() { return m_state; }
     const SendState &State() const { return m_state; }

@@ -130,7 +130,7 @@ ReceiveArea::ReceiveArea(const ReceiveText &model, QWidget *parent)
     setReadOnly(true);
     setUndoRedoEnabled(false);
     m_frame.setSingleShot(true);
-    m_frame.setInterval(16);
+    m_frame.setInterval(qEnvironmentVariableIsSet("QB_FRAME") ? qEnvironmentVariableIntValue("QB_FRAME") : 16);
     connect(&m_frame, &QTimer::timeout, this, &ReceiveArea::RefreshNow);
 }
 

@@ -246,8 +246,12 @@ private Q_SLOTS:
         WindowFixture f(&peer);
         Quillon &w = *f.window;
         f.Open();
+        w.Exchange().State().SendInProgress = true; // a send the vanished device will never finish
+        w.TextSend->SetColor(kLampGreen);
         f.comm->SimulateDeviceLost();
         QTRY_VERIFY_WITH_TIMEOUT(!w.PortIsOpen(), 1000);
+        QVERIFY(!w.Exchange().State().SendInProgress);
+        QCOMPARE(w.TextSend->Color(), kLampYellow);
         QCOMPARE(w.ComStartStop->text(), QStringLiteral("打 开 端 口"));
         QCOMPARE(w.windowTitle(), QStringLiteral("Korvel电子设备测试程序 "));
         QVERIFY(!w.Connection().TimerRead().isActive());

@@ -144,8 +144,10 @@ void PortConnection::SelectSpeed(int index)
 
 void PortConnection::MSComm_OnComm()
 {
-    if (m_comm.CommEvent() == CommEventCode::DeviceLost && m_portIsOpen)
+    if (m_comm.CommEvent() == CommEventCode::DeviceLost && m_portIsOpen) {
         Close();
+        m_exchange.AbandonSend();
+    }
 }
 
 void PortConnection::ReportWriteFailure(const CommError &error)
