@@ -243,7 +243,7 @@ void GsmModule::SetInputLines(bool dsr, bool cts)
 void GsmModule::SetClock(const PduTimestamp &time)
 {
     m_clock = time;
-    m_clockSetUs = m_nowUs;
+    m_clockSetUs = m_timeSeen ? m_nowUs : -1;
 }
 
 QList<StoredMessage> GsmModule::StoredMessages() const
@@ -270,6 +270,7 @@ void GsmModule::Advance(qint64 untilUs)
 {
     if (m_clockSetUs < 0)
         m_clockSetUs = qMax(m_nowUs, untilUs);
+    m_timeSeen = true;
     const qint64 ringUs = kRingIntervalMs * 1000;
     for (;;) {
         enum { None, Boot, Job, Ring } what = None;

@@ -342,6 +342,7 @@ private:
     QString m_imsi = QStringLiteral("460001357924680");
     PduTimestamp m_clock;
     qint64 m_clockSetUs = -1; ///< -1: the clock starts at the first time the model sees
+    bool m_timeSeen = false;
 
     // Calls
     std::optional<Call> m_call;
