@@ -191,7 +191,7 @@ void SimPduCodec::submitRefused_data()
     QTest::newRow("user data shorter than TP-UDL")
         << QByteArray("0011000D91683189674523F10008A7060048006900") << 20 << QStringLiteral("TP-UD");
     QTest::newRow("ucs2 longer than one message")
-        << QByteArray("0011000D91683189674523F10008A78E") + QByteArray(142 * 2, '0') << 158
+        << QByteArray("0011000D91683189674523F10008A78E") + QByteArray(142 * 2, '0') << 157
         << QStringLiteral("TP-UDL");
     QTest::newRow("cut inside the address")
         << QByteArray("0011000D9168318967") << 8 << QStringLiteral("TP-DA");

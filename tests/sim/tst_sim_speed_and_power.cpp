@@ -50,8 +50,9 @@ void SimSpeedAndPower::answersOnlyAtItsSpeed()
         if (e.kind == LogEvent::Kind::Ignored)
             ignored << e;
     });
-    const QByteArray reply = bench.Exchange("AT&F\r\n", 2000);
-    QCOMPARE(reply, answers ? QByteArray("AT&F\r\n\r\nOK\r\n") : QByteArray());
+    // CR only: at 300 bps an LF would arrive (and be echoed) after the reply.
+    const QByteArray reply = bench.Exchange("AT&F\r", 2000);
+    QCOMPARE(reply, answers ? QByteArray("AT&F\r\r\nOK\r\n") : QByteArray());
     QCOMPARE(ignored.isEmpty(), answers);
     QCOMPARE(bench.module.ReceivedCommandLines().isEmpty(), !answers);
 }
