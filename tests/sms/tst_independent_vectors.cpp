@@ -55,7 +55,7 @@ void TestIndependentVectors::publicSubmitVectors_data()
     QTest::newRow("module manual: UCS-2 hello, no validity field")
         << "0001000B813124819396F300080A00680065006C006C006F" << "13421839693" << 0x81 << 0x08 << -1
         << "hello" << 23;
-    // Huawei MU509 AT command interface specification, 6.12.4 example (AT+CMGS=17).
+    // Huawei MU509 AT command interface manual, 6.12.4 example (AT+CMGS=17).
     QTest::newRow("module manual: UCS-2 with TP-DCS 18")
         << "0081000B813109010054F3001804534E4E3A" << "13901000453" << 0x81 << 0x18 << -1
         << QStringLiteral("华为") << 17;
