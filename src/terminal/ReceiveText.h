@@ -19,13 +19,17 @@ public:
     /// than 4000.
     void Append(const QString &rendering);
 
-    /// Increases on every replacement or cut; a view redraws fully when it changes and
-    /// otherwise shows only what was appended since it last looked.
+    /// Increases on every replacement (SetText, Clear); a view redraws fully when it changes.
     quint64 Generation() const { return m_generation; }
+    /// Characters cut from the front since the last replacement. With it a view follows cuts
+    /// and appends without redrawing: the text always covers the positions
+    /// [Dropped(), Dropped() + Text().size()) of everything appended since the replacement.
+    qint64 Dropped() const { return m_dropped; }
 
 private:
     QString m_text;
     quint64 m_generation = 0;
+    qint64 m_dropped = 0;
 };
 
 } // namespace quillon

@@ -50,6 +50,18 @@ QString DisplayOf(QStringView exact, bool &lastWasCR)
     return out;
 }
 
+/// Length of DisplayOf(exact, lastWasCR), without building it.
+qsizetype DisplayLength(QStringView exact, bool &lastWasCR)
+{
+    qsizetype length = 0;
+    for (QChar c : exact) {
+        if (c != QLatin1Char('\n') || !lastWasCR)
+            ++length;
+        lastWasCR = c == QLatin1Char('\r');
+    }
+    return length;
+}
+
 } // namespace
 
 void InstallKeyPressHandler(QWidget *target, KeyPressHandler handler)
@@ -130,34 +142,75 @@ ReceiveArea::ReceiveArea(const ReceiveText &model, QWidget *parent)
     setReadOnly(true);
     setUndoRedoEnabled(false);
     m_frame.setSingleShot(true);
-    m_frame.setInterval(qEnvironmentVariableIsSet("QB_FRAME") ? qEnvironmentVariableIntValue("QB_FRAME") : 16);
     connect(&m_frame, &QTimer::timeout, this, &ReceiveArea::RefreshNow);
+    m_clock.start();
 }
 
 void ReceiveArea::ModelChanged()
 {
-    if (!m_frame.isActive())
-        m_frame.start();
+    if (m_frame.isActive())
+        return;
+    const qint64 spacingMs = qMin<qint64>(m_costNs * kCostShare / 1000000, kSlowestFrameMs);
+    const qint64 dueMs = (m_lastRefreshEndNs - m_clock.nsecsElapsed()) / 1000000 + spacingMs;
+    m_frame.start(int(qMax<qint64>(kFrameMs, dueMs)));
 }
 
 void ReceiveArea::RefreshNow()
 {
     m_frame.stop();
+    const qint64 startNs = m_clock.nsecsElapsed();
     const QString &text = m_model.Text();
-    if (m_model.Generation() != m_shownGeneration || text.size() < m_shownSize) {
+    const qint64 modelStart = m_model.Dropped();
+    const qint64 modelEnd = modelStart + text.size();
+    if (m_model.Generation() != m_shownGeneration) {
         m_shownGeneration = m_model.Generation();
-        m_shownSize = 0;
-        m_lastWasCR = false;
-        clear();
+        ShowNothingFrom(modelStart);
     }
-    if (text.size() == m_shownSize)
-        return;
-    AppendDisplay(QStringView(text).mid(m_shownSize));
-    m_shownSize = text.size();
+    const qint64 first = qMax(modelStart, modelEnd - kShownAtMost);
+    if (first >= m_shownStart + m_shownExact.size())
+        ShowNothingFrom(first);
+    else if (first > m_shownStart)
+        DropFront(qsizetype(first - m_shownStart));
+    const qint64 shownEnd = m_shownStart + m_shownExact.size();
+    if (shownEnd < modelEnd)
+        AppendDisplay(QStringView(text).mid(qsizetype(shownEnd - modelStart)));
+    m_lastRefreshEndNs = m_clock.nsecsElapsed();
+    m_costNs = m_lastRefreshEndNs - startNs;
+}
+
+void ReceiveArea::paintEvent(QPaintEvent *event)
+{
+    const qint64 startNs = m_clock.nsecsElapsed();
+    QPlainTextEdit::paintEvent(event);
+    m_costNs += m_clock.nsecsElapsed() - startNs;
+}
+
+void ReceiveArea::ShowNothingFrom(qint64 position)
+{
+    if (!m_shownExact.isEmpty() || !document()->isEmpty())
+        clear();
+    m_shownStart = position;
+    m_shownExact.clear();
+    m_lastWasCR = false;
+}
+
+void ReceiveArea::DropFront(qsizetype count)
+{
+    bool lastWasCR = false;
+    qsizetype displayed = DisplayLength(QStringView(m_shownExact).left(count), lastWasCR);
+    // An LF whose CR goes now stands for a line break of its own; the CR's one is kept for it.
+    if (m_shownExact.at(count - 1) == QLatin1Char('\r') && m_shownExact.at(count) == QLatin1Char('\n'))
+        --displayed;
+    QTextCursor cursor(document());
+    cursor.setPosition(int(displayed), QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+    m_shownExact.remove(0, count);
+    m_shownStart += count;
 }
 
 void ReceiveArea::AppendDisplay(QStringView exact)
 {
+    m_shownExact += exact;
     const QString display = DisplayOf(exact, m_lastWasCR);
     if (display.isEmpty())
         return;

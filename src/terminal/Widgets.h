@@ -6,6 +6,7 @@
 #include "terminal/ReceiveText.h"
 
 #include <QColor>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTimer>
@@ -54,26 +55,46 @@ private:
     bool m_settingText = false;
 };
 
-/// The receive area: a read-only view of a ReceiveText. Repaints are coalesced to the display's
-/// frame rate; a CR LF pair shows as one line break, a lone CR or LF as one too.
+/// The receive area: a read-only view of a ReceiveText; a CR LF pair shows as one line break, a
+/// lone CR or LF as one too. Refreshes are coalesced: the first change shows one frame (16 ms)
+/// later, and while changes keep coming the next refresh waits kCostShare times what the last
+/// one cost (the refresh and the painting of the text; the scroll bar and the flush to the screen
+/// cost about as much again), at most kSlowestFrameMs, so the area keeps to a few per cent of the
+/// thread however fast text comes. A refresh removes what the model has cut and adds what it has
+/// appended; should more than kShownAtMost characters have come since the last refresh (only a
+/// flood does that), the area shows the last kShownAtMost of them.
 class ReceiveArea : public QPlainTextEdit {
     Q_OBJECT
 public:
+    static constexpr int kFrameMs = 16;
+    static constexpr int kSlowestFrameMs = 250;
+    static constexpr int kCostShare = 50;
+    static constexpr qsizetype kShownAtMost = 8192;
+
     explicit ReceiveArea(const ReceiveText &model, QWidget *parent = nullptr);
 
-    /// The model changed; the view catches up within one frame.
+    /// The model changed; the view catches up within kSlowestFrameMs.
     void ModelChanged();
     /// Brings the view up to date at once.
     void RefreshNow();
 
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
 private:
+    void ShowNothingFrom(qint64 position);
+    void DropFront(qsizetype count);
     void AppendDisplay(QStringView exact);
 
     const ReceiveText &m_model;
     QTimer m_frame;
+    QElapsedTimer m_clock;
     quint64 m_shownGeneration = ~quint64(0);
-    qsizetype m_shownSize = 0;
+    qint64 m_shownStart = 0; ///< model position of the first character shown
+    QString m_shownExact;    ///< the exact text shown, to map cuts onto display positions
     bool m_lastWasCR = false;
+    qint64 m_lastRefreshEndNs = 0;
+    qint64 m_costNs = 0;     ///< the last refresh and the painting since
 };
 
 } // namespace quillon
