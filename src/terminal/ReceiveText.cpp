@@ -2,6 +2,10 @@
 
 namespace quillon {
 
+namespace {
+constexpr qsizetype kReleaseAbove = 65536;
+} // namespace
+
 void ReceiveText::SetText(const QString &text)
 {
     m_text = text;
@@ -17,6 +21,10 @@ void ReceiveText::Append(const QString &rendering)
         m_dropped += cut;
     }
     m_text += rendering;
+    // Once a very large append (a flood) has been cut away, its memory is given back rather than
+    // kept for the rest of the run; at line speeds the text never comes near this.
+    if (m_text.capacity() > kReleaseAbove && m_text.capacity() > 2 * m_text.size())
+        m_text.squeeze();
 }
 
 } // namespace quillon

@@ -117,6 +117,15 @@ private Q_SLOTS:
         QCOMPARE(model.Dropped(), 0);
     }
 
+    void aFloodDoesNotPinItsMemory()
+    {
+        ReceiveText model;
+        model.Append(QString(1 << 20, QLatin1Char('x')));
+        model.Append(QStringLiteral("y"));
+        QCOMPARE(model.Text().size(), 2001);
+        QVERIFY(model.Text().capacity() < 65536);
+    }
+
     void aChangeShowsWithoutAnExplicitRefresh()
     {
         ReceiveText model;
