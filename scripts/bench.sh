@@ -6,7 +6,6 @@
 # nothing here fails on a slow figure.
 #
 # QUILLON_BENCH_SCALE=0.3 shortens every measuring period (a quick look, noisier figures).
-# QUILLON_BENCH_BOUNDED_FETCH=1 runs the window with the bench's bounded-fetch serial variant.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

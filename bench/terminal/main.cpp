@@ -30,7 +30,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
-#include <QSerialPort>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -39,7 +38,6 @@
 #include <utility>
 
 #include <malloc.h>
-#include <sys/ioctl.h>
 
 using namespace quillon;
 using namespace quillon::bench;
@@ -62,39 +60,6 @@ QString Arg(const QStringList &args, const QString &name)
     const qsizetype i = args.indexOf(name);
     return i > 0 ? args.value(i + 1) : QString();
 }
-
-/// QtSerialComm fetching only what the system holds when asked, rather than reading on for as
-/// long as more keeps arriving (QUILLON_BENCH_BOUNDED_FETCH=1): shows what such a change to the
-/// backend would do to the flood figures. Device-loss detection is left out; the bench needs none.
-class BoundedFetchComm : public QtSerialComm {
-public:
-    using QtSerialComm::QtSerialComm;
-
-protected:
-    int DeviceInBufferCount() override
-    {
-        Fetch();
-        return int(qMin<qint64>(Port()->bytesAvailable(), INT_MAX));
-    }
-    QByteArray DeviceInput() override
-    {
-        Fetch();
-        return Port()->readAll();
-    }
-
-private:
-    QSerialPort *Port() const { return findChild<QSerialPort *>(); }
-    void Fetch()
-    {
-        QSerialPort *port = Port();
-        int waiting = 0;
-        ::ioctl(int(port->handle()), FIONREAD, &waiting);
-        const qint64 target = port->bytesAvailable() + waiting;
-        while (port->bytesAvailable() < target && port->waitForReadyRead(0)) {
-        }
-        port->clearError();
-    }
-};
 
 /// Runs after every receive tick (connected after the window's own handler): checks what the
 /// tick appended to the receive text, and times the ticks.
@@ -249,11 +214,7 @@ int main(int argc, char **argv)
     QTemporaryDir scratch;
     SetIniFilePath(scratch.filePath(QStringLiteral("quillon.ini")));
     const QString device = feeder.SlavePath();
-    const bool boundedFetch = qEnvironmentVariableIntValue("QUILLON_BENCH_BOUNDED_FETCH") == 1;
-    std::unique_ptr<QtSerialComm> commHolder = boundedFetch
-        ? std::make_unique<BoundedFetchComm>([device](int) { return device; })
-        : std::make_unique<QtSerialComm>([device](int) { return device; });
-    QtSerialComm &comm = *commHolder;
+    QtSerialComm comm([device](int) { return device; });
     RecordingMessageSink messages;
     Quillon window(comm, messages);
     window.Form_Load();
@@ -278,9 +239,7 @@ int main(int argc, char **argv)
     PaintCounter paints(window.RTextBuf->viewport());
     Results results;
     PrintHeading(QStringLiteral("Quillon main window, %1 on %2, platform %3")
-                     .arg(boundedFetch ? QStringLiteral("QtSerialComm with a bounded fetch (bench variant)")
-                                       : QStringLiteral("QtSerialComm"),
-                          device, QGuiApplication::platformName()));
+                     .arg(QStringLiteral("QtSerialComm"), device, QGuiApplication::platformName()));
     if (XServerPid() > 0)
         PrintLine(QStringLiteral("  (X server CPU, pid %1, shown in brackets)").arg(XServerPid()));
 

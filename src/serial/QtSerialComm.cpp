@@ -162,8 +162,19 @@ InputLineStates QtSerialComm::DeviceLines()
 void QtSerialComm::FetchWaitingBytes()
 {
     // Each successful wait moves one chunk from the system's buffer into QSerialPort's; an empty
-    // system buffer ends the loop with a timeout, which is no error here.
+    // system buffer ends the loop with a timeout, which is no error here. The fetch stops at what
+    // the system held when asked: under a flood, bytes arriving meanwhile would otherwise keep one
+    // tick reading for seconds and leave the window unanswering.
+    qint64 target = -1;
+#if defined(Q_OS_UNIX) && defined(FIONREAD)
+    int held = 0;
+    if (::ioctl(int(m_serial->handle()), FIONREAD, &held) == 0)
+        target = m_serial->bytesAvailable() + held;
+#endif
+    // At least one wait always runs: it is also how a hung-up device shows itself.
     while (m_serial->waitForReadyRead(0)) {
+        if (target >= 0 && m_serial->bytesAvailable() >= target)
+            break;
     }
     if (m_serial->error() == QSerialPort::TimeoutError)
         m_serial->clearError();
