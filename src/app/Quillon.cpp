@@ -40,10 +40,15 @@ const QColor kLinkLit{255, 255, 192};
 const QColor kListBackground{192, 255, 255};
 const QColor kPanelBackground{128, 128, 255};
 
-void Place(QWidget *w, int left, int top, int width, int height)
+/// Left, top, width, height in twips relative to the client area.
+struct Twips {
+    int left, top, width, height;
+};
+
+void Place(QWidget *w, Twips at)
 {
-    w->setGeometry(left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel,
-                   height / kTwipsPerPixel);
+    w->setGeometry(at.left / kTwipsPerPixel, at.top / kTwipsPerPixel, at.width / kTwipsPerPixel,
+                   at.height / kTwipsPerPixel);
 }
 
 void SetFont(QWidget *w, qreal points, bool bold = false)
@@ -70,25 +75,20 @@ void SetColors(QWidget *w, const QColor *text, const QColor *background)
     w->setPalette(p);
 }
 
-template <typename T> T *Make(QWidget *parent, const char *name)
+template <typename T> T *Make(QWidget *parent, const char *name, Twips at)
 {
     auto *w = new T(parent);
     w->setObjectName(QLatin1String(name));
+    Place(w, at);
     return w;
 }
 
-QPushButton *Button(QWidget *parent, const char *name, const QString &text)
+/// A control of kind T showing `text` (buttons, labels, check boxes, text boxes).
+template <typename T> T *Make(QWidget *parent, const char *name, const QString &text, Twips at)
 {
-    auto *b = Make<QPushButton>(parent, name);
-    b->setText(text);
-    return b;
-}
-
-QLabel *Label(QWidget *parent, const char *name, const QString &text)
-{
-    auto *l = Make<QLabel>(parent, name);
-    l->setText(text);
-    return l;
+    auto *w = Make<T>(parent, name, at);
+    w->setText(text);
+    return w;
 }
 
 } // namespace
@@ -133,145 +133,104 @@ Quillon::~Quillon()
 void Quillon::BuildControls()
 {
     // Region A: port controls.
-    ComboPort = Make<QComboBox>(this, "ComboPort");
+    ComboPort = Make<QComboBox>(this, "ComboPort", {120, 120, 1320, 300});
     for (int i = 1; i <= 6; ++i)
         ComboPort->addItem(QStringLiteral("COM %1").arg(i));
-    Place(ComboPort, 120, 120, 1320, 300);
     SetColors(ComboPort, nullptr, &kListBackground);
-    ComboSpeed = Make<QComboBox>(this, "ComboSpeed");
+    ComboSpeed = Make<QComboBox>(this, "ComboSpeed", {120, 480, 1325, 315});
     for (const char *speed : {"50", "75", "110", "150", "300", "600", "1200", "2400", "4800", "9600",
                               "14400", "19200", "28800", "38400", "57600", "115200", "128000",
                               "256000"})
         ComboSpeed->addItem(QLatin1String(speed) + QLatin1String("bps"));
     ComboSpeed->setMaxVisibleItems(18);
-    Place(ComboSpeed, 120, 480, 1325, 315);
     SetColors(ComboSpeed, nullptr, &kListBackground);
-    ComStartStop = Button(this, "ComStartStop", QStringLiteral("打 开 端 口"));
-    Place(ComStartStop, 120, 840, 1335, 375);
+    ComStartStop = Make<QPushButton>(this, "ComStartStop", QStringLiteral("打 开 端 口"),
+                                     {120, 840, 1335, 375});
 
     // Region B: module command column.
-    ComVersion = Button(this, "ComVersion", QStringLiteral("测试模块"));
-    Place(ComVersion, 120, 1260, 1335, 375);
-    TextPIN = Make<QLineEdit>(this, "TextPIN");
+    ComVersion = Make<QPushButton>(this, "ComVersion", QStringLiteral("测试模块"),
+                                   {120, 1260, 1335, 375});
+    TextPIN = Make<QLineEdit>(this, "TextPIN", QStringLiteral("8642"), {120, 1680, 615, 315});
     TextPIN->setMaxLength(4);
-    TextPIN->setText(QStringLiteral("8642"));
-    Place(TextPIN, 120, 1680, 615, 315);
     SetFont(TextPIN, 10.5);
-    ComPIN = Button(this, "ComPIN", QStringLiteral("SIM卡"));
-    Place(ComPIN, 780, 1680, 675, 375);
-    ComSignal = Button(this, "ComSignal", QStringLiteral("信号"));
-    Place(ComSignal, 120, 2100, 615, 375);
-    Comcops = Button(this, "Comcops", QStringLiteral("网络"));
-    Place(Comcops, 840, 2100, 615, 375);
-    Command3 = Button(this, "Command3", QStringLiteral("拨 号 测 试"));
-    Place(Command3, 120, 2520, 1335, 375);
-    TextNumber = Make<QLineEdit>(this, "TextNumber");
+    ComPIN = Make<QPushButton>(this, "ComPIN", QStringLiteral("SIM卡"), {780, 1680, 675, 375});
+    ComSignal = Make<QPushButton>(this, "ComSignal", QStringLiteral("信号"), {120, 2100, 615, 375});
+    Comcops = Make<QPushButton>(this, "Comcops", QStringLiteral("网络"), {840, 2100, 615, 375});
+    Command3 = Make<QPushButton>(this, "Command3", QStringLiteral("拨 号 测 试"),
+                                 {120, 2520, 1335, 375});
+    TextNumber = Make<QLineEdit>(this, "TextNumber", QStringLiteral("10086"),
+                                 {120, 2940, 1325, 315});
     TextNumber->setMaxLength(20);
-    TextNumber->setText(QStringLiteral("10086"));
-    Place(TextNumber, 120, 2940, 1325, 315);
     SetFont(TextNumber, 10.5);
-    ComCallID = Button(this, "ComCallID", QStringLiteral("读来电"));
-    Place(ComCallID, 120, 3360, 735, 435);
+    ComCallID = Make<QPushButton>(this, "ComCallID", QStringLiteral("读来电"), {120, 3360, 735, 435});
     const QColor callIdGrey{224, 224, 224};
     SetColors(ComCallID, nullptr, &callIdGrey);
-    ComHandOff = Button(this, "ComHandOff", QStringLiteral("挂机"));
-    Place(ComHandOff, 880, 3360, 550, 435);
-    ComDial = Button(this, "ComDial", QStringLiteral("发DTMF音"));
-    Place(ComDial, 120, 3840, 975, 315);
-    dtmf = Make<QLineEdit>(this, "dtmf");
-    dtmf->setText(QStringLiteral("1"));
-    Place(dtmf, 1200, 3840, 255, 315);
-    Command2 = Button(this, "Command2", QStringLiteral("接听电话"));
-    Place(Command2, 120, 4200, 1335, 375);
-    TC_ID = Button(this, "TC_ID", QStringLiteral("GSM"));
-    Place(TC_ID, 120, 4680, 615, 375);
-    AT_SOMO = Button(this, "AT_SOMO", QStringLiteral("关机"));
-    Place(AT_SOMO, 840, 4680, 615, 375);
-    AT_DSR = Button(this, "AT_DSR", QStringLiteral("开机"));
-    Place(AT_DSR, 120, 5160, 615, 375);
-    AT_CFUN = Button(this, "AT_CFUN", QStringLiteral("复位"));
-    Place(AT_CFUN, 840, 5160, 615, 375);
-    Check1 = Make<QCheckBox>(this, "Check1");
-    Check1->setText(QStringLiteral("英文短信"));
-    Place(Check1, 120, 5640, 1215, 375);
+    ComHandOff = Make<QPushButton>(this, "ComHandOff", QStringLiteral("挂机"), {880, 3360, 550, 435});
+    ComDial = Make<QPushButton>(this, "ComDial", QStringLiteral("发DTMF音"), {120, 3840, 975, 315});
+    dtmf = Make<QLineEdit>(this, "dtmf", QStringLiteral("1"), {1200, 3840, 255, 315});
+    Command2 = Make<QPushButton>(this, "Command2", QStringLiteral("接听电话"), {120, 4200, 1335, 375});
+    TC_ID = Make<QPushButton>(this, "TC_ID", QStringLiteral("GSM"), {120, 4680, 615, 375});
+    AT_SOMO = Make<QPushButton>(this, "AT_SOMO", QStringLiteral("关机"), {840, 4680, 615, 375});
+    AT_DSR = Make<QPushButton>(this, "AT_DSR", QStringLiteral("开机"), {120, 5160, 615, 375});
+    AT_CFUN = Make<QPushButton>(this, "AT_CFUN", QStringLiteral("复位"), {840, 5160, 615, 375});
+    Check1 = Make<QCheckBox>(this, "Check1", QStringLiteral("英文短信"), {120, 5640, 1215, 375});
     SetColors(Check1, nullptr, &kPanelBackground);
 
     // Region C: short-message column.
-    Command1 = Button(this, "Command1", QStringLiteral("发送短信"));
-    Place(Command1, 1560, 4080, 975, 375);
-    cmgr = Button(this, "cmgr", QStringLiteral("读短信"));
-    Place(cmgr, 1560, 4560, 975, 375);
-    AT_CMGD = Button(this, "AT_CMGD", QStringLiteral("删短信"));
-    Place(AT_CMGD, 1560, 5040, 975, 375);
-    Label6 = Label(this, "Label6", QStringLiteral("短信号"));
-    Place(Label6, 1440, 5640, 540, 180);
+    Command1 = Make<QPushButton>(this, "Command1", QStringLiteral("发送短信"), {1560, 4080, 975, 375});
+    cmgr = Make<QPushButton>(this, "cmgr", QStringLiteral("读短信"), {1560, 4560, 975, 375});
+    AT_CMGD = Make<QPushButton>(this, "AT_CMGD", QStringLiteral("删短信"), {1560, 5040, 975, 375});
+    Label6 = Make<QLabel>(this, "Label6", QStringLiteral("短信号"), {1440, 5640, 540, 180});
     SetColors(Label6, &kRed, &kBlue);
-    at_cmgr = Make<QLineEdit>(this, "at_cmgr");
-    at_cmgr->setText(QStringLiteral("1"));
-    Place(at_cmgr, 2040, 5520, 375, 270);
+    at_cmgr = Make<QLineEdit>(this, "at_cmgr", QStringLiteral("1"), {2040, 5520, 375, 270});
 
     // Region D: line and traffic indicators.
-    LabelDTR = Make<LineLabel>(this, "LabelDTR");
-    Place(LabelDTR, 120, 6060, 1320, 255);
+    LabelDTR = Make<LineLabel>(this, "LabelDTR", {120, 6060, 1320, 255});
     LabelDTR->setToolTip(QStringLiteral("改变DTR的状态"));
-    LabelRTS = Make<LineLabel>(this, "LabelRTS");
-    Place(LabelRTS, 120, 6360, 1320, 255);
+    LabelRTS = Make<LineLabel>(this, "LabelRTS", {120, 6360, 1320, 255});
     LabelRTS->setToolTip(QStringLiteral("改变RTS的状态"));
-    Label3 = Label(this, "Label3", QStringLiteral("发送"));
-    Place(Label3, 120, 6720, 375, 255);
+    Label3 = Make<QLabel>(this, "Label3", QStringLiteral("发送"), {120, 6720, 375, 255});
     SetColors(Label3, nullptr, &kPanelBackground);
-    TextSend = Make<Lamp>(this, "TextSend");
-    Place(TextSend, 520, 6675, 200, 270);
+    TextSend = Make<Lamp>(this, "TextSend", {520, 6675, 200, 270});
     TextSend->SetColor(kLampYellow);
-    Label4 = Label(this, "Label4", QStringLiteral("接收"));
-    Place(Label4, 795, 6720, 375, 255);
+    Label4 = Make<QLabel>(this, "Label4", QStringLiteral("接收"), {795, 6720, 375, 255});
     SetColors(Label4, nullptr, &kPanelBackground);
-    TextReceive = Make<Lamp>(this, "TextReceive");
-    Place(TextReceive, 1240, 6675, 200, 270);
+    TextReceive = Make<Lamp>(this, "TextReceive", {1240, 6675, 200, 270});
     TextReceive->SetColor(kLampYellow);
-    LabelDSR = Make<LineLabel>(this, "LabelDSR");
-    Place(LabelDSR, 120, 7020, 1320, 255);
-    LabelCTS = Make<LineLabel>(this, "LabelCTS");
-    Place(LabelCTS, 120, 7320, 1320, 255);
-    LabelCD = Make<LineLabel>(this, "LabelCD");
-    Place(LabelCD, 120, 7620, 1320, 255);
-    CheckDisplay = Make<QCheckBox>(this, "CheckDisplay");
-    CheckDisplay->setText(QStringLiteral("显示十六进制"));
-    Place(CheckDisplay, 120, 7920, 1400, 255);
+    LabelDSR = Make<LineLabel>(this, "LabelDSR", {120, 7020, 1320, 255});
+    LabelCTS = Make<LineLabel>(this, "LabelCTS", {120, 7320, 1320, 255});
+    LabelCD = Make<LineLabel>(this, "LabelCD", {120, 7620, 1320, 255});
+    CheckDisplay = Make<QCheckBox>(this, "CheckDisplay", QStringLiteral("显示十六进制"),
+                                   {120, 7920, 1400, 255});
     SetColors(CheckDisplay, &kBlue, &kPanelBackground);
 
     // Region E: link and text areas.
-    AT_OID = Label(this, "AT_OID", VendorUrl());
-    Place(AT_OID, 2400, 120, 4095, 375);
+    AT_OID = Make<QLabel>(this, "AT_OID", VendorUrl(), {2400, 120, 4095, 375});
     SetFont(AT_OID, 14.25, true);
     SetColors(AT_OID, &kLinkOrange, &kBlue);
     AT_OID->setCursor(Qt::PointingHandCursor);
     AT_OID->setMouseTracking(true);
     AT_OID->installEventFilter(this);
-    Label1 = Label(this, "Label1", QStringLiteral("指令区--可以手动输入指令"));
-    Place(Label1, 2640, 600, 3435, 285);
+    Label1 = Make<QLabel>(this, "Label1", QStringLiteral("指令区--可以手动输入指令"), {2640, 600, 3435, 285});
     SetFont(Label1, 14.25);
     SetColors(Label1, &kRed, &kBlue);
-    TextOut = Make<CommandArea>(this, "TextOut");
-    Place(TextOut, 2640, 960, 4455, 1215);
+    TextOut = Make<CommandArea>(this, "TextOut", {2640, 960, 4455, 1215});
     SetFont(TextOut, 12);
-    Label2 = Label(this, "Label2", QStringLiteral("短信区-英文140字，中文70字"));
-    Place(Label2, 2640, 2280, 4095, 375);
+    Label2 = Make<QLabel>(this, "Label2", QStringLiteral("短信区-英文140字，中文70字"),
+                          {2640, 2280, 4095, 375});
     SetFont(Label2, 14.25);
     SetColors(Label2, &kRed, &kBlue);
-    SEND = Make<QPlainTextEdit>(this, "SEND");
+    SEND = Make<QPlainTextEdit>(this, "SEND", {2640, 2640, 4455, 1335});
     SEND->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Place(SEND, 2640, 2640, 4455, 1335);
     SetFont(SEND, 12);
     const QColor white{255, 255, 255};
     SetColors(SEND, nullptr, &white);
-    Label5 = Label(this, "Label5", QStringLiteral("接收区"));
-    Place(Label5, 2640, 4080, 855, 375);
+    Label5 = Make<QLabel>(this, "Label5", QStringLiteral("接收区"), {2640, 4080, 855, 375});
     SetFont(Label5, 14.25);
     SetColors(Label5, &kRed, &kBlue);
     RTextBuf = new ReceiveArea(m_received, this);
     RTextBuf->setObjectName(QStringLiteral("RTextBuf"));
-    Place(RTextBuf, 2640, 4440, 4455, 4095);
+    Place(RTextBuf, {2640, 4440, 4455, 4095});
     SetFont(RTextBuf, 12);
 
     ComboPort->installEventFilter(this);
