@@ -3,6 +3,7 @@
 // shows the attempts, then the test sequence.
 
 #include "PtyWindow.h"
+#include "tests/gsm/ModuleTestSequence.h"
 
 #include "gsm/ModuleTest.h"
 
@@ -54,18 +55,7 @@ private Q_SLOTS:
             next = at + 1;
         }
 
-        const QStringList sequence{QStringLiteral("AT&F"),
-                                   QStringLiteral("AT^SBC=0^SBC?"),
-                                   QStringLiteral("AT^SNFD"),
-                                   QStringLiteral("AT&D0X4^SNFS=4^SSYNC=1+CRC=0+CLIP=0+IPR=0"),
-                                   QStringLiteral("AT+CCLK?"),
-                                   QStringLiteral("AT+CPIN?"),
-                                   QStringLiteral("AT+CREG?"),
-                                   QStringLiteral("AT+CNMI=2,1"),
-                                   QStringLiteral("ATD*#06#"),
-                                   QStringLiteral("AT+CMGF=0"),
-                                   QStringLiteral("AT&W"),
-                                   QStringLiteral("ATI")};
+        const QStringList sequence = testing::ModuleTestSequence();
         QList<std::pair<int, QString>> expected;
         for (const QString &command : sequence)
             expected.append({command == sequence.first() ? 9600 : 115200, command});
