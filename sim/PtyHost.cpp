@@ -1,6 +1,6 @@
-#include "sim/PtyHost.h"
+#include "PtyHost.h"
 
-#include "sim/PtySpeed.h"
+#include "PtySpeed.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,5 +1,5 @@
 // Kept apart from other code: <asm/termbits.h> (termios2) clashes with <termios.h>.
-#include "sim/PtySpeed.h"
+#include "PtySpeed.h"
 
 #include <asm/termbits.h>
 #include <sys/ioctl.h>

@@ -6,7 +6,7 @@
 
 #include "sim/CommandArgs.h"
 #include "sim/GsmModule.h"
-#include "sim/PtyHost.h"
+#include "PtyHost.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

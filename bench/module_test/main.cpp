@@ -13,9 +13,9 @@
 #include "app/Quillon.h"
 #include "gsm/ModuleTest.h"
 #include "serial/SimSerialComm.h"
-#include "serial/connection/PortConnection.h"
+#include "connection/PortConnection.h"
 #include "sim/GsmModule.h"
-#include "terminal/MessageSink.h"
+#include "support/RecordingMessageSink.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -19,10 +19,10 @@
 #include "app/PublicMod.h"
 #include "app/Quillon.h"
 #include "serial/QtSerialComm.h"
-#include "serial/connection/ModemLines.h"
-#include "serial/connection/PortConnection.h"
+#include "connection/ModemLines.h"
+#include "connection/PortConnection.h"
 #include "terminal/CommandExchange.h"
-#include "terminal/MessageSink.h"
+#include "support/RecordingMessageSink.h"
 #include "terminal/ReceiveMonitor.h"
 #include "terminal/Widgets.h"
 

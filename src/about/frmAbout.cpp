@@ -1,6 +1,6 @@
 #include "about/frmAbout.h"
 
-#include "app/AppInfo.h"
+#include "base/AppInfo.h"
 
 #include <QFont>
 #include <QLabel>

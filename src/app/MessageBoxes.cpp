@@ -1,6 +1,6 @@
 #include "app/MessageBoxes.h"
 
-#include "app/AppInfo.h"
+#include "base/AppInfo.h"
 
 #include <QFont>
 #include <QFontDatabase>

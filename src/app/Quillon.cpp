@@ -1,12 +1,12 @@
 #include "app/Quillon.h"
 
-#include "app/AppInfo.h"
+#include "base/AppInfo.h"
 #include "app/PublicMod.h"
 #include "gsm/ModuleTest.h"
 #include "gsm/QuickCommands.h"
-#include "serial/connection/LineLabel.h"
-#include "serial/connection/ModemLines.h"
-#include "serial/connection/PortConnection.h"
+#include "connection/LineLabel.h"
+#include "connection/ModemLines.h"
+#include "connection/PortConnection.h"
 #include "sms/operations/SmsOperations.h"
 #include "terminal/CommandExchange.h"
 #include "terminal/DigitFilter.h"
@@ -340,9 +340,9 @@ void Quillon::Form_Load()
     m_received.Clear();
     RTextBuf->RefreshNow();
     setWindowTitle(QStringLiteral("Korvel电子测试程序  版本 V%1.%2%3")
-                       .arg(kVersionMajor)
-                       .arg(kVersionMinor)
-                       .arg(kVersionRevision));
+                       .arg(VersionMajor())
+                       .arg(VersionMinor())
+                       .arg(VersionRevision()));
     SEND->setPlainText(VendorHost() + QStringLiteral("/ Korvel电子 KORVELCO "));
 }
 

@@ -1,6 +1,6 @@
 #include "gsm/ModuleTest.h"
 
-#include "serial/connection/PortConnection.h"
+#include "connection/PortConnection.h"
 
 #include <QComboBox>
 

@@ -16,14 +16,4 @@ public:
     virtual void Information(const QString &text) = 0;
 };
 
-/// Records every message; for tests and headless runs.
-class RecordingMessageSink : public MessageSink {
-public:
-    void Plain(const QString &text) override { messages << text; plain << text; }
-    void Information(const QString &text) override { messages << text; information << text; }
-    QStringList messages;
-    QStringList plain;
-    QStringList information;
-};
-
 } // namespace quillon

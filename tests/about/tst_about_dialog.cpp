@@ -3,7 +3,7 @@
 
 #include "about/frmAbout.h"
 
-#include "app/AppInfo.h"
+#include "base/AppInfo.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -106,7 +106,7 @@ void AboutDialog::showsTextsOfThisProgram()
     QCOMPARE(dialog->windowTitle(), QStringLiteral("关于 Quillon"));
     QCOMPARE(text("lblTitle"), QStringLiteral("Quillon"));
     QCOMPARE(text("lblVersion"), QStringLiteral("版本 %1.%2.%3")
-                                     .arg(kVersionMajor).arg(kVersionMinor).arg(kVersionRevision));
+                                     .arg(VersionMajor()).arg(VersionMinor()).arg(VersionRevision()));
     QCOMPARE(text("lblDescription"), QStringLiteral("Korvel电子     KORVELCO"));
     QVERIFY(text("Label2").startsWith(QStringLiteral("技术支持：")));
     QVERIFY(QRegularExpression(R"(^\S+@\S+\.example {4}\d{4}-\d{4}$)").match(text("Label1")).hasMatch());

@@ -5,8 +5,8 @@
 #include "app/PublicMod.h"
 #include "app/Quillon.h"
 #include "serial/QtSerialComm.h"
-#include "serial/connection/PortConnection.h"
-#include "terminal/MessageSink.h"
+#include "connection/PortConnection.h"
+#include "support/RecordingMessageSink.h"
 
 #include <QComboBox>
 #include <QElapsedTimer>

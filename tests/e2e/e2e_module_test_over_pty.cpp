@@ -3,7 +3,7 @@
 // shows the attempts, then the test sequence.
 
 #include "PtyWindow.h"
-#include "tests/gsm/ModuleTestSequence.h"
+#include "gsm/ModuleTestSequence.h"
 
 #include "gsm/ModuleTest.h"
 

@@ -3,7 +3,7 @@
 #include "ModuleFixture.h"
 
 #include "gsm/QuickCommands.h"
-#include "serial/connection/LineLabel.h"
+#include "connection/LineLabel.h"
 
 #include <QPushButton>
 

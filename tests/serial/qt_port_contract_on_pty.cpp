@@ -1,6 +1,6 @@
 // The SerialComm contract, run against the QSerialPort backend on a pseudo-terminal.
 #include "PortContract.h"
-#include "PtyPair.h"
+#include "support/PtyPair.h"
 #include "serial/QtSerialComm.h"
 
 #include <QTest>

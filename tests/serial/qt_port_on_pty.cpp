@@ -1,6 +1,6 @@
 // The QSerialPort backend on a pseudo-terminal: open failures, speeds, byte transparency,
 // a device without modem lines, and a device that disappears while open.
-#include "PtyPair.h"
+#include "support/PtyPair.h"
 #include "serial/QtSerialComm.h"
 
 #include <QSignalSpy>

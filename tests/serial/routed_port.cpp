@@ -1,9 +1,9 @@
 // The routed port opens the device or the simulated module that the port number leads to at each
 // open, and carries the held values across a switch.
-#include "PtyPair.h"
+#include "support/PtyPair.h"
 #include "serial/QtSerialComm.h"
 #include "serial/RoutedSerialComm.h"
-#include "serial/ScriptedPeer.h"
+#include "support/ScriptedPeer.h"
 #include "serial/SimSerialComm.h"
 
 #include <QSignalSpy>

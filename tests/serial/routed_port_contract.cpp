@@ -1,7 +1,7 @@
 // The SerialComm contract, run against the routed port leading to the simulated module.
 #include "PortContract.h"
 #include "serial/RoutedSerialComm.h"
-#include "serial/ScriptedPeer.h"
+#include "support/ScriptedPeer.h"
 #include "serial/SimSerialComm.h"
 
 using namespace quillon;

@@ -1,6 +1,6 @@
 // The SerialComm contract, run against the simulated port with a scripted far end.
 #include "PortContract.h"
-#include "serial/ScriptedPeer.h"
+#include "support/ScriptedPeer.h"
 #include "serial/SimSerialComm.h"
 
 using namespace quillon;

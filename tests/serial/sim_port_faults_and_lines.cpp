@@ -1,5 +1,5 @@
 // The simulated port's input lines, its events and the faults a test can inject.
-#include "serial/ScriptedPeer.h"
+#include "support/ScriptedPeer.h"
 #include "serial/SimSerialComm.h"
 
 #include <QSignalSpy>

@@ -1,6 +1,6 @@
 // The simulated port moves bytes at the speed of the line: 10 bit times per byte, queued behind
 // what is still being sent, and the far end sees them only once transmitted.
-#include "serial/ScriptedPeer.h"
+#include "support/ScriptedPeer.h"
 #include "serial/SimSerialComm.h"
 
 #include <QTest>

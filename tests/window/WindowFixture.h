@@ -6,8 +6,8 @@
 #include "app/Quillon.h"
 #include "serial/SimSerialComm.h"
 #include "terminal/CommandExchange.h"
-#include "terminal/MessageSink.h"
-#include "serial/connection/PortConnection.h"
+#include "support/RecordingMessageSink.h"
+#include "connection/PortConnection.h"
 
 #include <QCheckBox>
 #include <QComboBox>

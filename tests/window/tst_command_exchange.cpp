@@ -2,8 +2,8 @@
 
 #include "WindowFixture.h"
 
-#include "serial/ScriptedPeer.h"
-#include "serial/connection/PortConnection.h"
+#include "support/ScriptedPeer.h"
+#include "connection/PortConnection.h"
 #include "terminal/ReceiveMonitor.h"
 #include "terminal/Widgets.h"
 #include "terminal/WindowGate.h"

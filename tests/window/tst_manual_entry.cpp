@@ -2,7 +2,7 @@
 
 #include "WindowFixture.h"
 
-#include "serial/ScriptedPeer.h"
+#include "support/ScriptedPeer.h"
 #include "terminal/Widgets.h"
 
 #include <QApplication>

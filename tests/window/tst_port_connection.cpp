@@ -2,10 +2,11 @@
 
 #include "WindowFixture.h"
 
-#include "serial/ScriptedPeer.h"
-#include "serial/connection/LineLabel.h"
-#include "serial/connection/ModemLines.h"
-#include "serial/connection/PortConnection.h"
+#include "base/AppInfo.h"
+#include "support/ScriptedPeer.h"
+#include "connection/LineLabel.h"
+#include "connection/ModemLines.h"
+#include "connection/PortConnection.h"
 #include "terminal/Widgets.h"
 
 #include <QComboBox>
@@ -46,9 +47,9 @@ private Q_SLOTS:
         QCOMPARE(LabelTexts(w), (QStringList{"  DTR", "  RTS", "  DSR", "  CTS", "  CD"}));
         QCOMPARE(LabelColors(w), kAllNeutral);
         QCOMPARE(w.windowTitle(), QStringLiteral("Korvel电子测试程序  版本 V%1.%2%3")
-                                      .arg(QUILLON_VERSION_MAJOR)
-                                      .arg(QUILLON_VERSION_MINOR)
-                                      .arg(QUILLON_VERSION_PATCH));
+                                      .arg(VersionMajor())
+                                      .arg(VersionMinor())
+                                      .arg(VersionRevision()));
     }
 
     void openCloseReopenFollowTheStateTable()

@@ -3,7 +3,7 @@
 
 #include "WindowFixture.h"
 
-#include "PtyPair.h"
+#include "support/PtyPair.h"
 #include "serial/QtSerialComm.h"
 #include "terminal/Widgets.h"
 #include "terminal/WindowGate.h"

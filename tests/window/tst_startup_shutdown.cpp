@@ -4,8 +4,8 @@
 #include "WindowFixture.h"
 
 #include "app/PortSettings.h"
-#include "serial/ScriptedPeer.h"
-#include "serial/connection/LineLabel.h"
+#include "support/ScriptedPeer.h"
+#include "connection/LineLabel.h"
 #include "terminal/Widgets.h"
 
 #include <QApplication>

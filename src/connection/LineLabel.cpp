@@ -1,4 +1,4 @@
-#include "serial/connection/LineLabel.h"
+#include "connection/LineLabel.h"
 
 #include <QMouseEvent>
 

@@ -1,4 +1,4 @@
-#include "serial/connection/ModemLines.h"
+#include "connection/ModemLines.h"
 
 namespace quillon {
 

@@ -1,6 +1,6 @@
-#include "serial/connection/PortConnection.h"
+#include "connection/PortConnection.h"
 
-#include "serial/connection/ModemLines.h"
+#include "connection/ModemLines.h"
 #include "terminal/CommandExchange.h"
 #include "terminal/MessageSink.h"
 #include "terminal/Widgets.h"

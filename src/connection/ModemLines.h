@@ -3,7 +3,7 @@
 // CTS and CD (inputs), refreshed from the serial component.
 
 #include "serial/SerialComm.h"
-#include "serial/connection/LineLabel.h"
+#include "connection/LineLabel.h"
 
 namespace quillon {
 

@@ -1,14 +1,14 @@
 #pragma once
-// The program's name, maker and version, shared by the main window, the message boxes and the
-// About dialog. The version numbers come from the project version in CMake.
+// The program's name, maker and version, shared by every program of the project (the window,
+// the About dialog, the command-line tools). The version comes from the project version in CMake.
 
 #include <QString>
 
 namespace quillon {
 
-inline constexpr int kVersionMajor = QUILLON_VERSION_MAJOR;
-inline constexpr int kVersionMinor = QUILLON_VERSION_MINOR;
-inline constexpr int kVersionRevision = QUILLON_VERSION_PATCH;
+int VersionMajor();
+int VersionMinor();
+int VersionRevision();
 
 /// Caption of every message box and the About dialog's title line.
 inline QString AppTitle() { return QStringLiteral("Quillon"); }
@@ -19,9 +19,6 @@ inline QString VendorUrl() { return QStringLiteral("http://www.korvel.example/")
 inline QString VendorHost() { return QStringLiteral("www.korvel.example"); }
 
 /// "1.1.0" style: major.minor.revision, plain decimals.
-inline QString VersionDotted()
-{
-    return QStringLiteral("%1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionRevision);
-}
+QString VersionDotted();
 
 } // namespace quillon

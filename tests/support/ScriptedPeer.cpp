@@ -1,4 +1,4 @@
-#include "serial/ScriptedPeer.h"
+#include "support/ScriptedPeer.h"
 
 #include <algorithm>
 
