@@ -38,6 +38,7 @@ protected:
     /// Failures: PortAbsent (no such device), PortBusy (held by another program), PermissionDenied,
     /// InvalidSettings (the device refuses the held speed), OpenFailed (anything else, e.g. the
     /// path is not a serial device).
+    QString DeviceDescription() const override { return m_deviceName; }
     void DeviceOpen() override;
     void DeviceClose() override;
     void DeviceSetBaud(int baud) override;

@@ -12,6 +12,8 @@ RoutedSerialComm::RoutedSerialComm(std::function<PortTarget(int port)> resolve,
       m_sim(new SimSerialComm(simulator, this)), m_current(m_sim)
 {
     for (SerialComm *backend : {static_cast<SerialComm *>(m_device), static_cast<SerialComm *>(m_sim)}) {
+        // Only an open backend publishes, so the stream carries the port in use only.
+        backend->PublishInto(Activity());
         connect(backend, &SerialComm::OnComm, this, [this, backend] {
             // A backend that is no longer in use has nothing to tell the window.
             if (backend == m_current)

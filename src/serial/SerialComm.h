@@ -3,6 +3,8 @@
 // QtSerialComm (a real device through QSerialPort) and SimSerialComm (an in-process peer).
 // RoutedSerialComm picks one of them at each open from the port mapping.
 
+#include "serial/PortActivity.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -106,9 +108,20 @@ public:
     /// Code of the event being reported by OnComm (CommEventCode).
     virtual int CommEvent() const = 0;
 
+    /// Everything that happens on this port (bytes both ways, open, close, loss, speed, lines),
+    /// for any number of listeners.
+    PortActivity &Activity() { return *m_activity; }
+    /// Makes this component publish into `activity` instead of its own stream: a component that
+    /// wraps others lets its backends publish into its stream.
+    void PublishInto(PortActivity &activity) { m_activity = &activity; }
+
 Q_SIGNALS:
     /// Raised on the user-interface thread for line changes and errors.
     void OnComm();
+
+private:
+    PortActivity m_ownActivity;
+    PortActivity *m_activity = &m_ownActivity;
 };
 
 } // namespace quillon

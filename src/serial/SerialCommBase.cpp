@@ -18,6 +18,18 @@ void RequireValue(int value, bool supported, const char *name)
 
 SerialCommBase::SerialCommBase(QObject *parent) : SerialComm(parent) {}
 
+template <typename Fill>
+void SerialCommBase::Publish(PortEventKind kind, Fill fill)
+{
+    if (!Activity().IsObserved())
+        return;
+    PortEvent event;
+    event.kind = kind;
+    event.port = m_port;
+    fill(event);
+    Activity().Publish(std::move(event));
+}
+
 void SerialCommBase::SetCommPort(int port)
 {
     if (port < 1 || port > 255)
@@ -36,6 +48,8 @@ void SerialCommBase::SetSettings(const QString &settings)
         DeviceSetBaud(baud);
     m_baud = baud;
     m_settings = QStringLiteral("%1,N,8,1").arg(baud);
+    if (m_open)
+        Publish(PortEventKind::SpeedChanged, [this](PortEvent &e) { e.settings = m_settings; });
 }
 
 void SerialCommBase::SetPortOpen(bool open)
@@ -48,10 +62,15 @@ void SerialCommBase::SetPortOpen(bool open)
     if (open) {
         DeviceOpen();
         m_open = true;
+        Publish(PortEventKind::Opened, [this](PortEvent &e) {
+            e.device = DeviceDescription();
+            e.settings = m_settings;
+        });
         m_lastLines = DeviceLines();
     } else {
         m_open = false;
         DeviceClose();
+        Publish(PortEventKind::Closed, [](PortEvent &) {});
     }
 }
 
@@ -102,13 +121,25 @@ int SerialCommBase::InBufferCount()
 QByteArray SerialCommBase::Input()
 {
     ThrowIfClosed("Input");
-    return DeviceInput();
+    QByteArray bytes = DeviceInput();
+    if (!bytes.isEmpty())
+        Publish(PortEventKind::Received, [&bytes](PortEvent &e) { e.bytes = bytes; });
+    return bytes;
 }
 
 void SerialCommBase::Output(const QByteArray &bytes)
 {
     ThrowIfClosed("Output");
-    DeviceOutput(bytes);
+    try {
+        DeviceOutput(bytes);
+    } catch (const CommError &error) {
+        Publish(PortEventKind::WriteFailed, [&error](PortEvent &e) {
+            e.errorNumber = error.number();
+            e.errorText = error.text();
+        });
+        throw;
+    }
+    Publish(PortEventKind::Sent, [&bytes](PortEvent &e) { e.bytes = bytes; });
 }
 
 int SerialCommBase::OutBufferCount()
@@ -120,15 +151,19 @@ int SerialCommBase::OutBufferCount()
 void SerialCommBase::SetDTREnable(bool enable)
 {
     m_dtr = enable;
-    if (m_open)
+    if (m_open) {
         DeviceSetDtr(enable);
+        Publish(PortEventKind::DtrSet, [enable](PortEvent &e) { e.state = enable; });
+    }
 }
 
 void SerialCommBase::SetRTSEnable(bool enable)
 {
     m_rts = enable;
-    if (m_open)
+    if (m_open) {
         DeviceSetRts(enable);
+        Publish(PortEventKind::RtsSet, [enable](PortEvent &e) { e.state = enable; });
+    }
 }
 
 InputLineStates SerialCommBase::ReadLines()
@@ -138,12 +173,15 @@ InputLineStates SerialCommBase::ReadLines()
     const InputLineStates lines = DeviceLines();
     if (!m_open) // the read found the device gone
         return {};
-    if (lines.cts != m_lastLines.cts)
-        RaiseEvent(CommEventCode::CtsChanged);
-    if (lines.dsr != m_lastLines.dsr)
-        RaiseEvent(CommEventCode::DsrChanged);
-    if (lines.cd != m_lastLines.cd)
-        RaiseEvent(CommEventCode::CdChanged);
+    const auto changed = [this](bool was, bool now, int code, PortEventKind kind) {
+        if (was == now)
+            return;
+        RaiseEvent(code);
+        Publish(kind, [now](PortEvent &e) { e.state = now; });
+    };
+    changed(m_lastLines.cts, lines.cts, CommEventCode::CtsChanged, PortEventKind::CtsChanged);
+    changed(m_lastLines.dsr, lines.dsr, CommEventCode::DsrChanged, PortEventKind::DsrChanged);
+    changed(m_lastLines.cd, lines.cd, CommEventCode::CdChanged, PortEventKind::CdChanged);
     m_lastLines = lines;
     return lines;
 }
@@ -158,6 +196,7 @@ void SerialCommBase::DeviceLost()
         return;
     m_open = false;
     DeviceClose();
+    Publish(PortEventKind::Lost, [](PortEvent &) {});
     RaiseEvent(CommEventCode::DeviceLost);
 }
 

@@ -94,6 +94,9 @@ protected:
     virtual void DeviceOutput(const QByteArray &bytes) = 0;
     virtual int DeviceOutBufferCount() = 0;
 
+    /// What the port leads to, for the open event: a device path, or "simulator".
+    virtual QString DeviceDescription() const = 0;
+
     /// The device vanished while open: closes it, marks the port closed, sets CommEvent to
     /// DeviceLost and raises OnComm once. Does nothing when the port is already closed.
     void DeviceLost();
@@ -103,6 +106,9 @@ protected:
 
 private:
     InputLineStates ReadLines();
+    /// Publishes an event of this port when anybody listens.
+    template <typename Fill>
+    void Publish(PortEventKind kind, Fill fill);
     void ThrowIfClosed(const char *what) const;
 
     int m_port = 1;

@@ -51,6 +51,7 @@ public:
     void ClearWrites() { m_writes.clear(); }
 
 protected:
+    QString DeviceDescription() const override { return QStringLiteral("simulator"); }
     void DeviceOpen() override;
     void DeviceClose() override;
     void DeviceSetBaud(int baud) override;
