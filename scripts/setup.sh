@@ -8,6 +8,8 @@ packages=(
   qt6-base-dev qt6-serialport-dev libgl-dev
   fonts-wqy-zenhei fontconfig
   xvfb xauth imagemagick x11-apps
+  libqt6sql6-sqlite libqt6sql6-psql postgresql
+  dpkg-dev file librsvg2-bin
 )
 
 missing=()
