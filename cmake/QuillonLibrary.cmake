@@ -32,9 +32,12 @@ function(quillon_library name)
   target_link_libraries(${name} PUBLIC ${L_PUBLIC} PRIVATE ${L_PRIVATE})
 endfunction()
 
-# quillon_program(<target> SOURCES <files...> LIBS <targets...>): a program of this project.
+# quillon_program(<target> SOURCES <files...> LIBS <targets...>): a program of this project,
+# installed into the prefix's bin folder by `cmake --install` and in the .deb.
+include(GNUInstallDirs)
 function(quillon_program name)
   cmake_parse_arguments(P "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${P_SOURCES})
   target_link_libraries(${name} PRIVATE ${P_LIBS})
+  install(TARGETS ${name} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endfunction()

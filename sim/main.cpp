@@ -4,6 +4,7 @@
 // (with the time and the speed it came at) until SIGINT or SIGTERM. SIGUSR1 stands in for the
 // DTR power-on pulse, SIGUSR2 starts an incoming call. See docs/notes/sim.md.
 
+#include "base/CommandLine.h"
 #include "sim/CommandArgs.h"
 #include "sim/GsmModule.h"
 #include "PtyHost.h"
@@ -22,6 +23,7 @@
 #include <unistd.h>
 
 using namespace quillon::sim;
+using quillon::CommandLineOutcome;
 
 namespace {
 
@@ -85,10 +87,6 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("quillon-sim"));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Simulated GSM module on a pseudo-terminal. Prints the device path first.\n"
-        "Signals: SIGUSR1 = DTR power-on pulse, SIGUSR2 = incoming call, SIGINT/SIGTERM = end."));
-    parser.addHelpOption();
     const QCommandLineOption link(QStringLiteral("link"), QStringLiteral("Make a symbolic link <path> to the device."), QStringLiteral("path"));
     const QCommandLineOption log(QStringLiteral("log"), QStringLiteral("Log to <file> instead of standard output."), QStringLiteral("file"));
     const QCommandLineOption baud(QStringLiteral("baud"), QStringLiteral("Module speed; 0 = automatic detection (default 115200)."), QStringLiteral("bps"), QStringLiteral("115200"));
@@ -108,9 +106,16 @@ int main(int argc, char *argv[])
     const QCommandLineOption imei(QStringLiteral("imei"), QStringLiteral("The IMEI (default 352099001761481)."), QStringLiteral("digits"));
     const QCommandLineOption clock(QStringLiteral("clock"), QStringLiteral("Clock start \"yy/MM/dd,hh:mm:ss+zz\" (default: this computer's time)."), QStringLiteral("time"));
     const QCommandLineOption empty(QStringLiteral("no-messages"), QStringLiteral("Start with an empty message store."));
-    parser.addOptions({link, log, baud, echo, sim, pin, pin2, puk, creg, csq, power, delay, call,
-                       callAfter, dsr, cts, imei, clock, empty});
-    parser.process(app);
+    const CommandLineOutcome outcome = quillon::ParseCommandLine(
+        parser,
+        {link, log, baud, echo, sim, pin, pin2, puk, creg, csq, power, delay, call, callAfter, dsr,
+         cts, imei, clock, empty},
+        app.arguments(),
+        {QStringLiteral("quillon-sim"),
+         QStringLiteral("simulated GSM module on a pseudo-terminal; prints the device path first "
+                        "(SIGUSR1 = DTR power-on pulse, SIGUSR2 = incoming call, SIGINT/SIGTERM = end)")});
+    if (outcome.finished)
+        return quillon::Report(outcome);
 
     GsmModule module;
     qint64 callAfterMs = -1;

@@ -1,6 +1,7 @@
 #include "about/frmAbout.h"
 
 #include "base/AppInfo.h"
+#include "icon/AppIcon.h"
 
 #include <QFont>
 #include <QLabel>
@@ -51,6 +52,7 @@ frmAbout::frmAbout()
                            | Qt::MSWindowsFixedSizeDialogHint)
 {
     setObjectName(QStringLiteral("frmAbout"));
+    setWindowIcon(AppIcon());
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(FromTwips(0, 0, 4800, 4005).size());
 

@@ -1,9 +1,8 @@
 #include "app/PublicMod.h"
 
+#include "app/IniLocation.h"
 #include "app/ProfileFile.h"
 
-#include <QCoreApplication>
-#include <QFileInfo>
 
 #include <algorithm>
 #include <climits>
@@ -25,10 +24,7 @@ QString IniFilePath()
 {
     if (!IniFilePathOverride().isEmpty())
         return IniFilePathOverride();
-    // completeBaseName: only the last extension goes, as with "name.exe" on Windows.
-    const QString base = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
-    return QCoreApplication::applicationDirPath() + QLatin1Char('/') + base
-        + QLatin1String(".ini");
+    return DefaultSettingsFile();
 }
 
 void SetIniFilePath(const QString &path)

@@ -17,9 +17,9 @@ inline constexpr int kIniMissingInt = 50;
 /// of the value is seen, so a longer comment is cut when the value is rewritten.
 inline constexpr int kIniValueBuffer = 300;
 
-/// The settings file: the path given to SetIniFilePath, or else the executable's directory, "/",
-/// the executable's file name without its extension, and ".ini". The default needs a
-/// QCoreApplication.
+/// The settings file: the path given to SetIniFilePath, or else DefaultSettingsFile() (beside
+/// the executable, named after it; per user when installed, see IniLocation.h). The default
+/// needs a QCoreApplication.
 QString IniFilePath();
 
 /// Points every routine below at `path` (tests, tools); an empty path restores the default.

@@ -64,7 +64,8 @@ void PortConnection::Open()
     } catch (const CommError &error) {
         m_messages.Plain(QStringLiteral("串口不能被打开:") + m_controls.ComboPort->currentText() +
                          QLatin1Char(' ') + settings + QLatin1String("\r\n") +
-                         StandardErrorText(error.number()));
+                         StandardErrorText(error.number()) +
+                         (m_openFailureDetail ? m_openFailureDetail(error.number()) : QString()));
         try {
             if (m_comm.PortOpen())
                 m_comm.SetPortOpen(false);

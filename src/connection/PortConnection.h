@@ -8,6 +8,8 @@
 #include <QObject>
 #include <QTimer>
 
+#include <functional>
+
 class QComboBox;
 class QPushButton;
 class QWidget;
@@ -58,6 +60,10 @@ public:
     /// steps so it never shows a port that is gone.
     void MSComm_OnComm();
 
+    /// Lines added below the standard text of an open failure with the given error number
+    /// (which devices exist, who holds a busy one); none when unset or empty.
+    void SetOpenFailureDetail(std::function<QString(int number)> detail) { m_openFailureDetail = std::move(detail); }
+
     /// A write to the port failed: tell the user once per opening.
     void ReportWriteFailure(const CommError &error);
 
@@ -75,6 +81,7 @@ private:
     QTimer m_timerRead;
     bool m_portIsOpen = false;
     bool m_writeFailureShown = false;
+    std::function<QString(int)> m_openFailureDetail;
 };
 
 } // namespace quillon
