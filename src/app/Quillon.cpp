@@ -7,6 +7,7 @@
 #include "connection/LineLabel.h"
 #include "connection/ModemLines.h"
 #include "connection/PortConnection.h"
+#include "sessionlog/window/WindowLog.h"
 #include "sms/operations/SmsOperations.h"
 #include "terminal/CommandExchange.h"
 #include "terminal/DigitFilter.h"
@@ -119,6 +120,7 @@ Quillon::Quillon(SerialComm &comm, MessageSink &messages, QWidget *parent)
 Quillon::~Quillon()
 {
     // Behaviour objects refer to the controls; drop them before the children go.
+    m_log.reset();
     m_sms.reset();
     m_moduleTest.reset();
     m_simPin.reset();
@@ -312,6 +314,9 @@ void Quillon::Wire()
     connect(Command1, &QPushButton::clicked, this, [this] { m_sms->Command1_Click(); });
     connect(cmgr, &QPushButton::clicked, this, [this] { m_sms->cmgr_Click(); });
     connect(AT_CMGD, &QPushButton::clicked, this, [this] { m_sms->AT_CMGD_Click(); });
+    // The session log; problems wait until no command is waiting for its replies.
+    m_log = std::make_unique<WindowLog>(MSComm, *RTextBuf, m_messages,
+                                        [this] { return m_exchange->State().WaitActive; });
 }
 
 bool Quillon::PortIsOpen() const { return m_connection->PortIsOpen(); }

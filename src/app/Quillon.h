@@ -33,6 +33,7 @@ class ReceiveMonitor;
 class SimPinCheck;
 class SmsOperations;
 class WindowGate;
+class WindowLog;
 struct OperationContext;
 
 /// The outside engine control of the original window, touched only at start-up. It does
@@ -120,6 +121,7 @@ public:
     ModuleTest &Test() { return *m_moduleTest; }
     SmsOperations &Sms() { return *m_sms; }
     WindowGate &Gate() { return *m_gate; }
+    WindowLog &Logging() { return *m_log; }
     bool PortIsOpen() const;
 
     /// The device the selected port entry leads to, for the port list's tool tip.
@@ -152,6 +154,7 @@ private:
     std::unique_ptr<SimPinCheck> m_simPin;
     std::unique_ptr<ModuleTest> m_moduleTest;
     std::unique_ptr<SmsOperations> m_sms;
+    std::unique_ptr<WindowLog> m_log;
     std::function<void()> m_showAbout = [] {};
     std::function<QString(int)> m_describePort;
     bool m_unloaded = false;
