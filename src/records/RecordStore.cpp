@@ -43,8 +43,8 @@ QVariant UsbId(int id) { return id < 0 ? QVariant(QMetaType(QMetaType::Int)) : Q
 void BindRun(QSqlQuery &q, const RunRecord &r)
 {
     q.addBindValue(RunIdText(r.runId));
-    q.addBindValue(TimeText(r.startedAt));
-    q.addBindValue(TimeText(r.endedAt));
+    q.addBindValue(Text(TimeText(r.startedAt)));
+    q.addBindValue(Text(TimeText(r.endedAt)));
     q.addBindValue(r.durationMs);
     q.addBindValue(Text(r.bench));
     q.addBindValue(Text(r.portEntry));
@@ -444,6 +444,7 @@ public:
                     run = QSqlQuery();
                     transcript = QSqlQuery();
                     control = QSqlQuery();
+                    central = QSqlDatabase();
                     CloseCentral();
                     return problem;
                 }

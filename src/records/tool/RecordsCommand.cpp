@@ -127,8 +127,8 @@ Options Parse(const QStringList &args)
 // Start of the day in local time for a plain date; `endOfDay` moves it to the next day.
 QDateTime ParseDate(const QString &text, const QString &option, bool endOfDay)
 {
-    const QDate date = QDate::fromString(text, Qt::ISODate);
-    if (date.isValid())
+    const QDate date = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
+    if (date.isValid() && text.size() == 10)
         return QDateTime(endOfDay ? date.addDays(1) : date, QTime(0, 0)).toUTC();
     const QDateTime time = QDateTime::fromString(text, Qt::ISODateWithMs);
     if (time.isValid())
