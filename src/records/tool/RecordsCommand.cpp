@@ -1,16 +1,17 @@
 #include "RecordsCommand.h"
 
+#include "app/IniLocation.h"
 #include "app/PublicMod.h"
 #include "base/AppInfo.h"
 #include "records/RecordCodec.h"
 #include "records/RecordStore.h"
+#include "sessionlog/LogFolder.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QMap>
-#include <QStandardPaths>
 
 namespace quillon::records {
 
@@ -61,8 +62,9 @@ Filters (list, export, summary):
 
 Where the records are:
   --db FILE       The records database file itself.
-  --settings FILE The settings file (default: quillon.ini beside this program). The
-                  log folder is its [Log] Folder= (relative to the settings file),
+  --settings FILE The settings file (default: the window's quillon.ini, beside this
+                  program, or in ~/.config/quillon/ when installed). The log folder
+                  is its [Log] Folder= (relative to the settings file),
                   else "logs" beside the settings file, else "logs" in the per-user
                   data folder (~/.local/share/quillon/logs).
 
@@ -171,23 +173,6 @@ QString IniValue(const QString &section, const QString &key)
     return value.trimmed();
 }
 
-// The window's log folder for a "Folder=" value: absolute as given, relative below the settings
-// file's folder; none: "logs" beside the settings file when it exists and can be written or can
-// be created there, else "logs" in the per-user data folder.
-QString LogFolder(const QString &configured, const QString &settingsFile)
-{
-    const QDir beside = QFileInfo(settingsFile).absoluteDir();
-    if (!configured.isEmpty())
-        return QDir::cleanPath(beside.absoluteFilePath(configured));
-    const QFileInfo logs(beside.filePath(QStringLiteral("logs")));
-    const bool writable = logs.exists() ? logs.isDir() && logs.isWritable()
-                                        : QFileInfo(beside.absolutePath()).isWritable();
-    if (writable)
-        return logs.absoluteFilePath();
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation))
-        .filePath(QStringLiteral("logs"));
-}
-
 struct Place {
     QString file;
     QString centralUrl;
@@ -195,9 +180,11 @@ struct Place {
 
 Place Locate(const Options &o)
 {
+    // The window's settings file: where this program's own would be (beside it, or per user when
+    // installed), under the window's name.
     const QString settings = o.values.contains("settings")
         ? o.values["settings"]
-        : QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("quillon.ini"));
+        : QFileInfo(DefaultSettingsFile()).dir().filePath(QStringLiteral("quillon.ini"));
     SetIniFilePath(settings);
     Place place;
     place.centralUrl = IniValue(QStringLiteral("Records"), QStringLiteral("Database"));
@@ -205,7 +192,7 @@ Place Locate(const Options &o)
         place.file = o.values["db"];
         return place;
     }
-    place.file = QDir(LogFolder(IniValue(QStringLiteral("Log"), QStringLiteral("Folder")), settings))
+    place.file = QDir(ResolveLogFolder(IniValue(QStringLiteral("Log"), QStringLiteral("Folder")), settings))
                      .filePath(QLatin1String(kDatabaseFileName));
     return place;
 }
