@@ -117,7 +117,7 @@ QString BusyDeviceDetail(const QString &device, const QList<PortHolder> &holders
         modemManager = std::any_of(holders.begin(), holders.end(), IsModemManager);
     } else if (!modemManagers.isEmpty()) {
         // Its open files are hidden from an ordinary user, but it is the usual holder.
-        text += QStringLiteral("看不到占用该端口的进程；系统的调制解调器管理程序 %1 正在运行，很可能是它。")
+        text += QStringLiteral("看不到占用该端口的进程；系统的调制解调器管理程序 %1正在运行，很可能是它。")
                     .arg(HolderList(modemManagers));
         modemManager = true;
     } else {
