@@ -17,6 +17,16 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUILLON_SANITIZE=ON
 cmake --build build-asan
 ctest --test-dir build-asan --output-on-failure -j "$jobs"
 
+echo "== package: build the .deb, unpack it, run the installed programs =="
+bash scripts/package.sh
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+dpkg -x dist/quillon_*.deb "$scratch"
+"$scratch/usr/bin/quillon" --version
+"$scratch/usr/bin/quillon-sim" --help >/dev/null
+test -f "$scratch/usr/share/applications/example.korvel.Quillon.desktop"
+test -f "$scratch/usr/share/icons/hicolor/48x48/apps/quillon.png"
+
 if [ -x scripts/fuzz.sh ] || [ -f scripts/fuzz.sh ]; then
   echo "== fuzzers =="
   FUZZ_SECONDS="${FUZZ_SECONDS:-30}" bash scripts/fuzz.sh
