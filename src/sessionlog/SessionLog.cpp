@@ -49,6 +49,9 @@ public:
                            "the log could not keep up\n";
     }
 
+    /// Nothing held, nothing to retry: the writer may sleep until the next event.
+    bool Idle() const { return !m_active || (!m_formatter.Holding() && m_unwritten.isEmpty() && !m_failing); }
+
     void Tick(qint64 nowNs)
     {
         if (!m_active)
@@ -240,9 +243,10 @@ void SessionLog::PortEventOccurred(const PortEvent &event)
         }
         m_queue.push_back(Queued{event, stamp});
         m_queuedBytes += event.bytes.size();
-        if (!data || m_queuedBytes > kWakeBytes) {
+        if (!data || m_queuedBytes > kWakeBytes || m_writerIdle) {
             wake = !m_urgent;
             m_urgent = true;
+            m_writerIdle = false;
         }
     }
     if (wake)
@@ -270,9 +274,11 @@ void SessionLog::Run()
     bool seen = false;
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_wake.wait_for(lock, std::chrono::milliseconds(m_options.tickMs), [this] {
-            return m_stop || m_urgent || m_flushRequested > m_flushDone;
-        });
+        const auto due = [this] { return m_stop || m_urgent || m_flushRequested > m_flushDone; };
+        if (m_writerIdle)
+            m_wake.wait(lock, [this, &due] { return due() || !m_queue.empty(); });
+        else
+            m_wake.wait_for(lock, std::chrono::milliseconds(m_options.tickMs), due);
         batch.swap(m_queue);
         m_queuedBytes = 0;
         m_urgent = false;
@@ -296,6 +302,7 @@ void SessionLog::Run()
             m_writer->EndSession();
 
         lock.lock();
+        m_writerIdle = m_writer->Idle() && m_queue.empty();
         m_flushDone = flushTarget;
         m_flushed.notify_all();
         if (stop)

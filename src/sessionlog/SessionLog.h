@@ -73,6 +73,7 @@ private:
     quint64 m_flushRequested = 0;
     quint64 m_flushDone = 0;
     bool m_urgent = false;
+    bool m_writerIdle = false; ///< asleep until the next event
     bool m_stop = false;
     QString m_currentFile;
     QElapsedTimer m_clock;
