@@ -7,6 +7,7 @@
 #include "connection/LineLabel.h"
 #include "connection/ModemLines.h"
 #include "connection/PortConnection.h"
+#include "serial/Speeds.h"
 #include "sessionlog/window/WindowLog.h"
 #include "sms/operations/SmsOperations.h"
 #include "terminal/CommandExchange.h"
@@ -136,15 +137,13 @@ void Quillon::BuildControls()
 {
     // Region A: port controls.
     ComboPort = Make<QComboBox>(this, "ComboPort", {120, 120, 1320, 300});
-    for (int i = 1; i <= 6; ++i)
-        ComboPort->addItem(QStringLiteral("COM %1").arg(i));
+    for (int port = 1; port <= kPortCount; ++port)
+        ComboPort->addItem(PortEntryText(port));
     SetColors(ComboPort, nullptr, &kListBackground);
     ComboSpeed = Make<QComboBox>(this, "ComboSpeed", {120, 480, 1325, 315});
-    for (const char *speed : {"50", "75", "110", "150", "300", "600", "1200", "2400", "4800", "9600",
-                              "14400", "19200", "28800", "38400", "57600", "115200", "128000",
-                              "256000"})
-        ComboSpeed->addItem(QLatin1String(speed) + QLatin1String("bps"));
-    ComboSpeed->setMaxVisibleItems(18);
+    for (int index = 0; index < kSpeedCount; ++index)
+        ComboSpeed->addItem(SpeedEntryText(index));
+    ComboSpeed->setMaxVisibleItems(kSpeedCount);
     SetColors(ComboSpeed, nullptr, &kListBackground);
     ComStartStop = Make<QPushButton>(this, "ComStartStop", QStringLiteral("打 开 端 口"),
                                      {120, 840, 1335, 375});
@@ -224,6 +223,7 @@ void Quillon::BuildControls()
     SetColors(Label2, &kRed, &kBlue);
     SEND = Make<QPlainTextEdit>(this, "SEND", {2640, 2640, 4455, 1335});
     SEND->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    SEND->setTabChangesFocus(true);
     SetFont(SEND, 12);
     const QColor white{255, 255, 255};
     SetColors(SEND, nullptr, &white);
@@ -261,37 +261,27 @@ void Quillon::Wire()
         *m_exchange, m_messages);
     m_monitor = std::make_unique<ReceiveMonitor>(MSComm, m_received, *TextReceive, *m_exchange);
 
-    const auto receiveChanged = [this] { RTextBuf->ModelChanged(); };
     m_exchange->SetPortIsOpen([this] { return m_connection->PortIsOpen(); });
-    m_exchange->SetReceiveChanged(receiveChanged);
-    m_exchange->SetWriteFailed([this](const CommError &e) { m_connection->ReportWriteFailure(e); });
+    connect(m_exchange.get(), &CommandExchange::WriteFailed, this,
+            [this](const CommError &e) { m_connection->ReportWriteFailure(e); });
+    connect(m_exchange.get(), &CommandExchange::Refused, this,
+            [this](const QString &text) { m_messages.Information(text); });
     m_monitor->SetHexDisplay([this] { return CheckDisplay->isChecked(); });
-    m_monitor->SetReceiveChanged(receiveChanged);
     m_monitor->SetShowLineStates([this] { m_lines->ShowLineStates(); });
 
     m_context = std::make_unique<OperationContext>(OperationContext{
-        *m_exchange, m_received, m_messages, [this] { return m_connection->PortIsOpen(); },
-        receiveChanged});
+        *m_exchange, m_received, m_messages, [this] { return m_connection->PortIsOpen(); }});
     m_quick = std::make_unique<QuickCommands>(*m_context, MSComm, *dtmf, *TextNumber);
     m_simPin = std::make_unique<SimPinCheck>(*m_context, *TextPIN);
-    m_moduleTest = std::make_unique<ModuleTest>(*m_context, MSComm, *m_connection, *ComboSpeed);
+    m_moduleTest = std::make_unique<ModuleTest>(*m_context, *m_connection);
     m_sms = std::make_unique<SmsOperations>(*m_context, *TextNumber, *SEND, *Check1, *at_cmgr);
 
     connect(&m_connection->TimerRead(), &QTimer::timeout, this, [this] { m_monitor->TimerRead_Timer(); });
     connect(ComStartStop, &QPushButton::clicked, this, [this] { m_connection->ComStartStop_Click(); });
     connect(ComboSpeed, &QComboBox::activated, this, [this] { m_connection->ComboSpeed_Click(); });
-    connect(LabelDTR, &LineLabel::clicked, this, [this] {
-        try {
-            m_lines->LabelDTR_Click();
-        } catch (const CommError &) {
-        }
-    });
-    connect(LabelRTS, &LineLabel::clicked, this, [this] {
-        try {
-            m_lines->LabelRTS_Click();
-        } catch (const CommError &) {
-        }
-    });
+    // A line read that fails ends the label refresh there; the click has nothing to report.
+    connect(LabelDTR, &LineLabel::clicked, this, [this] { Attempt([this] { m_lines->LabelDTR_Click(); }); });
+    connect(LabelRTS, &LineLabel::clicked, this, [this] { Attempt([this] { m_lines->LabelRTS_Click(); }); });
 
     InstallKeyPressHandler(TextOut, [this](int code) { return m_exchange->TextOut_KeyPress(code); });
     InstallKeyPressHandler(TextNumber, DigitFilter);
@@ -325,13 +315,13 @@ void Quillon::Form_Load()
 {
     int port = ReadIniInt(QStringLiteral("QuillonSet"), QStringLiteral("Port"));
     // A stored position below 0 would leave the list without a selection: use the default.
-    if (port > 5 || port < 0)
+    if (port >= kPortCount || port < 0)
         port = 0;
     ComboPort->setCurrentIndex(port);
 
     int speed = ReadIniInt(QStringLiteral("QuillonSet"), QStringLiteral("Speed"));
-    if (speed > 17 || speed < 0)
-        speed = 6;
+    if (speed >= kSpeedCount || speed < 0)
+        speed = kDefaultSpeedIndex;
     m_connection->SelectSpeed(speed);
 
     BSE1.SetProperty(0x6803000A, 1);
@@ -360,11 +350,10 @@ void Quillon::Form_Unload()
     // An operation may be running in a nested loop: let it run out without sending or pausing.
     m_exchange->SetClosing();
     m_connection->TimerRead().stop();
-    try {
+    Attempt([this] {
         if (MSComm.PortOpen())
             MSComm.SetPortOpen(false);
-    } catch (const CommError &) {
-    }
+    });
     WriteIniString(QStringLiteral("QuillonSet"), QStringLiteral("Port"),
                    QString::number(ComboPort->currentIndex()));
     WriteIniString(QStringLiteral("QuillonSet"), QStringLiteral("Speed"),

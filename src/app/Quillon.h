@@ -40,12 +40,8 @@ struct OperationContext;
 /// nothing on this platform.
 class BseEngine {
 public:
-    void SetProperty(quint32 dispatchId, qint32 value) { m_lastProperty = {dispatchId, value}; }
-    void Invoke(quint32 dispatchId) { m_lastCall = dispatchId; }
-
-private:
-    std::pair<quint32, qint32> m_lastProperty{};
-    quint32 m_lastCall = 0;
+    void SetProperty(quint32 /*dispatchId*/, qint32 /*value*/) {}
+    void Invoke(quint32 /*dispatchId*/) {}
 };
 
 class Quillon : public QWidget {

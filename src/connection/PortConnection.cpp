@@ -49,16 +49,10 @@ void PortConnection::ComStartStop_Click()
 void PortConnection::Open()
 {
     const QString speedEntry = m_controls.ComboSpeed->currentText();
-    try {
-        m_comm.SetSettings(SettingsStringOf(speedEntry));
-    } catch (const CommError &) {
-        // The port opens with its earlier settings.
-    }
+    // A refused speed leaves the port to open with its earlier settings.
+    Attempt([&] { m_comm.SetSettings(SettingsStringOf(speedEntry)); });
     const QString settings = SettingsStringOf(speedEntry);
-    try {
-        m_comm.SetCommPort(m_controls.ComboPort->currentIndex() + 1);
-    } catch (const CommError &) {
-    }
+    Attempt([&] { m_comm.SetCommPort(m_controls.ComboPort->currentIndex() + 1); });
     try {
         m_comm.SetPortOpen(true);
     } catch (const CommError &error) {
@@ -66,30 +60,23 @@ void PortConnection::Open()
                          QLatin1Char(' ') + settings + QLatin1String("\r\n") +
                          StandardErrorText(error.number()) +
                          (m_openFailureDetail ? m_openFailureDetail(error.number()) : QString()));
-        try {
+        Attempt([&] {
             if (m_comm.PortOpen())
                 m_comm.SetPortOpen(false);
-        } catch (const CommError &) {
-        }
+        });
         return;
     }
 
-    const auto configure = [](auto &&step) {
-        try {
-            step();
-        } catch (const CommError &) {
-        }
-    };
-    configure([this] { m_comm.SetInputLen(0); });
-    configure([this] { m_comm.SetInputMode(1); });
-    configure([this] { m_comm.SetHandshaking(0); });
-    configure([this] { m_comm.SetRThreshold(0); });
-    configure([this] { m_comm.SetSThreshold(0); });
-    configure([this] { m_comm.SetRTSEnable(true); });
+    Attempt([this] { m_comm.SetInputLen(0); });
+    Attempt([this] { m_comm.SetInputMode(1); });
+    Attempt([this] { m_comm.SetHandshaking(0); });
+    Attempt([this] { m_comm.SetRThreshold(0); });
+    Attempt([this] { m_comm.SetSThreshold(0); });
+    Attempt([this] { m_comm.SetRTSEnable(true); });
 
     m_timerRead.setInterval(kPollIntervalMs);
     m_timerRead.start();
-    configure([this] { m_lines.ShowLineStates(); });
+    Attempt([this] { m_lines.ShowLineStates(); });
     m_exchange.ResetSendCounters();
     m_portIsOpen = true;
     m_writeFailureShown = false;
@@ -107,10 +94,7 @@ void PortConnection::Open()
 void PortConnection::Close()
 {
     m_timerRead.stop();
-    try {
-        m_comm.SetPortOpen(false);
-    } catch (const CommError &) {
-    }
+    Attempt([this] { m_comm.SetPortOpen(false); });
     m_portIsOpen = false;
     m_controls.ComStartStop->setText(QStringLiteral("打 开 端 口"));
     m_controls.ComboPort->setEnabled(true);
@@ -124,12 +108,7 @@ void PortConnection::Close()
 void PortConnection::ComboSpeed_Click()
 {
     const QString entry = m_controls.ComboSpeed->currentText();
-    try {
-        m_comm.SetSettings(SettingsStringOf(entry));
-    } catch (const CommError &) {
-        return;
-    }
-    if (!m_portIsOpen)
+    if (!Attempt([&] { m_comm.SetSettings(SettingsStringOf(entry)); }) || !m_portIsOpen)
         return;
     m_controls.Window->setWindowTitle(QStringLiteral("Korvel电子测试中连接 ") +
                                       m_controls.ComboPort->currentText() +
@@ -141,6 +120,14 @@ void PortConnection::SelectSpeed(int index)
 {
     m_controls.ComboSpeed->setCurrentIndex(index);
     ComboSpeed_Click();
+}
+
+int PortConnection::SpeedEntryCount() const { return m_controls.ComboSpeed->count(); }
+
+bool PortConnection::SetPortSpeedOnly(int index)
+{
+    const QString entry = m_controls.ComboSpeed->itemText(index);
+    return Attempt([&] { m_comm.SetSettings(SettingsStringOf(entry)); });
 }
 
 void PortConnection::MSComm_OnComm()

@@ -55,6 +55,12 @@ public:
     /// Selects a speed entry and always runs the speed-change handler, even when the entry is
     /// already selected (the list widget itself would stay silent then).
     void SelectSpeed(int index);
+    /// Number of entries of the speed list.
+    int SpeedEntryCount() const;
+    /// Sets the port to the speed of list entry `index` without selecting it: the list and the
+    /// title stay. A position outside the list has no speed; the port refuses it and keeps the
+    /// speed in force. Returns whether the port took the speed.
+    bool SetPortSpeedOnly(int index);
 
     /// The component's event: only a vanished device matters; the window then runs its close
     /// steps so it never shows a port that is gone.

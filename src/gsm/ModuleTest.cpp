@@ -1,8 +1,7 @@
 #include "gsm/ModuleTest.h"
 
 #include "connection/PortConnection.h"
-
-#include <QComboBox>
+#include "serial/Speeds.h"
 
 namespace quillon {
 
@@ -10,9 +9,8 @@ namespace {
 const QString kImeiCommand = QStringLiteral("ATD*#06#");
 } // namespace
 
-ModuleTest::ModuleTest(OperationContext &context, SerialComm &comm, PortConnection &connection,
-                       QComboBox &speedList)
-    : m_context(context), m_comm(comm), m_connection(connection), m_speedList(speedList)
+ModuleTest::ModuleTest(OperationContext &context, PortConnection &connection)
+    : m_context(context), m_connection(connection)
 {
 }
 
@@ -30,10 +28,10 @@ QString ModuleTest::ImeiTextFrom(const QString &receiveText)
 
 bool ModuleTest::SearchSpeed()
 {
-    m_connection.SelectSpeed(kStartSpeedIndex);
-    qint16 speedIndex = kStartSpeedIndex;
+    m_connection.SelectSpeed(kModuleTestSpeedIndex);
+    qint16 speedIndex = kModuleTestSpeedIndex;
 
-    const int attempts = m_speedList.count();
+    const int attempts = m_connection.SpeedEntryCount();
     int attempt = 1;
     for (; attempt <= attempts; ++attempt) {
         m_context.SendCommand(QStringLiteral("AT&F"));
@@ -41,16 +39,13 @@ bool ModuleTest::SearchSpeed()
         if (m_context.ReceiveContains(QStringLiteral("OK")))
             break;
         --speedIndex;
-        try {
-            // Below the first entry there is no speed: the settings are refused and the speed in
-            // force stays for the remaining attempts.
-            m_comm.SetSettings(SettingsStringOf(m_speedList.itemText(speedIndex)));
-        } catch (const CommError &) {
-        }
+        // Below the first entry there is no speed: the port refuses it and the speed in force
+        // stays for the remaining attempts.
+        m_connection.SetPortSpeedOnly(speedIndex);
     }
 
-    m_connection.SelectSpeed(kStartSpeedIndex);
-    if (attempt == m_speedList.count() + 1) {
+    m_connection.SelectSpeed(kModuleTestSpeedIndex);
+    if (attempt == m_connection.SpeedEntryCount() + 1) {
         m_context.messages.Information(QStringLiteral("设备没有反应,检查是否开机"));
         return false;
     }
@@ -108,14 +103,13 @@ void ModuleTest::ComVersion_Click()
     }
 
     m_context.SendCommand(QStringLiteral("AT+CMGF=0"));
-    OperationContext::Sleep(50);
+    m_context.Sleep(50);
     m_context.SendCommand(QStringLiteral("AT&W"));
-    OperationContext::Sleep(50);
+    m_context.Sleep(50);
     m_context.SendCommand(QStringLiteral("ATI"));
 
     m_context.received.SetText(m_context.received.Text() + imeiText);
     m_context.received.SetText(m_context.received.Text() + QStringLiteral("\n\r测试通过"));
-    m_context.receiveChanged();
 }
 
 } // namespace quillon

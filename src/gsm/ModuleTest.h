@@ -3,10 +3,7 @@
 // first failed check names the problem in a message box; a passing run appends the IMEI and
 // "测试通过" to the receive area.
 
-#include "serial/SerialComm.h"
 #include "terminal/OperationContext.h"
-
-class QComboBox;
 
 namespace quillon {
 
@@ -14,11 +11,9 @@ class PortConnection;
 
 class ModuleTest {
 public:
-    static constexpr int kStartSpeedIndex = 15; // "115200bps"
     static constexpr int kImeiLength = 15;
 
-    ModuleTest(OperationContext &context, SerialComm &comm, PortConnection &connection,
-               QComboBox &speedList);
+    ModuleTest(OperationContext &context, PortConnection &connection);
 
     void ComVersion_Click();
 
@@ -31,9 +26,7 @@ private:
     bool SearchSpeed();
 
     OperationContext &m_context;
-    SerialComm &m_comm;
     PortConnection &m_connection;
-    QComboBox &m_speedList;
 };
 
 } // namespace quillon

@@ -13,7 +13,7 @@ QuickCommands::QuickCommands(OperationContext &context, SerialComm &comm, QLineE
 void QuickCommands::AT_DSR_Click()
 {
     m_comm.SetDTREnable(false);
-    OperationContext::Sleep(kDtrPulseMs);
+    m_context.Sleep(kDtrPulseMs);
     m_comm.SetDTREnable(true);
 }
 

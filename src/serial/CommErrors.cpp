@@ -1,4 +1,5 @@
 #include "serial/SerialComm.h"
+#include "serial/Speeds.h"
 
 #include <array>
 
@@ -29,15 +30,6 @@ QString StandardErrorText(int number)
     }
 }
 
-namespace {
-
-// The speeds of the window's speed list; the component accepts exactly these.
-constexpr std::array<int, 18> kListSpeeds = {50,    75,    110,   150,    300,    600,
-                                             1200,  2400,  4800,  9600,   14400,  19200,
-                                             28800, 38400, 57600, 115200, 128000, 256000};
-
-} // namespace
-
 int ParseSettingsSpeed(const QString &settings)
 {
     const int comma = settings.indexOf(QLatin1Char(','));
@@ -56,7 +48,8 @@ int ParseSettingsSpeed(const QString &settings)
             return 0;
         speed = speed * 10 + (c.unicode() - '0');
     }
-    for (const int listed : kListSpeeds) {
+    // The component accepts exactly the speeds of the list.
+    for (const int listed : kSpeeds) {
         if (listed == speed)
             return speed;
     }

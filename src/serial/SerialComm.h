@@ -47,6 +47,19 @@ private:
     QString m_text;
 };
 
+/// Runs one call into the component and reports its failure as false instead of an exception:
+/// for the steps whose failure the caller expects and skips.
+template <typename Call>
+bool Attempt(Call &&call)
+{
+    try {
+        call();
+        return true;
+    } catch (const CommError &) {
+        return false;
+    }
+}
+
 /// The standard, user-facing text for an error number (Chinese, says what to fix).
 /// Unknown numbers get a generic text.
 QString StandardErrorText(int number);

@@ -192,27 +192,20 @@ std::optional<QString> CheckPduModeInput(const QString &number, const QString &m
 
 std::optional<QString> CheckTextModeInput(const QString &number, const QString &message)
 {
-    if (number.isEmpty())
-        return QStringLiteral("号码为空，请输入对方号码");
-    const QStringView digits = number.startsWith(u'+') ? QStringView(number).mid(1) : QStringView(number);
-    if (digits.isEmpty())
-        return QStringLiteral("号码只能包含数字，可以+开头");
-    for (QChar c : digits) {
-        if (!IsAsciiDigit(c))
-            return QStringLiteral("号码只能包含数字，可以+开头");
+    const auto beyondLatin1 = [](QChar c) { return c.unicode() > 0xFF; };
+    for (QChar c : number) {
+        if (c == u'"' || c == u'\r' || c == u'\n' || c == kCtrlZ || c == QChar(0x1B))
+            return QStringLiteral("号码不能包含双引号、回车、换行、Ctrl-Z或ESC");
+        if (beyondLatin1(c))
+            return QStringLiteral("号码只能包含单字节（Latin-1）字符，请删去其他字符");
     }
-    if (digits.size() > kMaxAddressDigits)
-        return QStringLiteral("号码过长，最多%1位数字").arg(kMaxAddressDigits);
-
     for (QChar c : message) {
         if (c == kCtrlZ || c == QChar(0x1B))
             return QStringLiteral("短信不能包含Ctrl-Z或ESC控制字符");
     }
     for (QChar c : message) {
-        const bool lineBreak = c == u'\r' || c == u'\n';
-        const bool printable = c >= u' ' && c <= u'~' && c != u'`';
-        if (!lineBreak && !printable)
-            return QStringLiteral("英文短信只能包含英文字母、数字和常用符号");
+        if (beyondLatin1(c))
+            return QStringLiteral("英文短信只能包含单字节（Latin-1）字符，中文请用中文短信（取消“英文短信”）发送");
     }
     return std::nullopt;
 }

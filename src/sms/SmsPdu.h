@@ -48,11 +48,12 @@ SubmitPdu BuildSubmitPdu(const QString &number, const QString &message);
 /// a message longer than kMaxPduMessageUnits code units), or nothing when the input is fine.
 std::optional<QString> CheckPduModeInput(const QString &number, const QString &message);
 
-/// Checks a text-mode send (number in double quotes on the command line, body as typed).
-/// The number must be digits with an optional leading "+" and at most kMaxAddressDigits digits
-/// (so no double quote, CR or LF can break the command line). The body may hold printable
-/// ASCII except "`" (every other one has a place in the GSM 7-bit alphabet) plus CR and LF;
-/// Ctrl-Z and ESC would end or cancel it early and get their own text.
+/// Checks a text-mode send (number in double quotes on the command line, body as typed). Only
+/// what would break the exchange is refused: a double quote, CR, LF, Ctrl-Z or ESC in the number
+/// (they would end the command line or the message early), Ctrl-Z or ESC in the body, and any
+/// character that cannot go out byte for byte (beyond Latin-1). Everything else goes to the
+/// module as typed, which answers with its own error if it must (an empty number, a letter its
+/// character set lacks).
 /// Returns the message-box text, or nothing when the input is fine.
 std::optional<QString> CheckTextModeInput(const QString &number, const QString &message);
 

@@ -14,16 +14,6 @@ void AppendBracketedHex(QString &out, unsigned char b)
 }
 } // namespace
 
-QString IntToHexStr(qint16 value, qint16 width)
-{
-    QString digits = QString::number(static_cast<quint16>(value), 16).toUpper();
-    if (width <= 0)
-        return digits;
-    if (width > digits.size())
-        return QString(width - digits.size(), QLatin1Char('0')) + digits;
-    return digits.right(width);
-}
-
 void AppendRendering(QString &out, const QByteArray &bytes, bool hex)
 {
     out.reserve(out.size() + bytes.size() * (hex ? 4 : 1));

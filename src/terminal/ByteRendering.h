@@ -8,11 +8,6 @@
 
 namespace quillon {
 
-/// Upper-case hex digits of `value` without prefix or leading zeros; a negative value gives the
-/// four digits of its 16-bit two's complement. Width 0 returns the digits as they are, a larger
-/// width pads with "0" in front, a smaller one keeps the rightmost `width` digits.
-QString IntToHexStr(qint16 value, qint16 width);
-
 /// Appends the rendering of `bytes` to `out`.
 void AppendRendering(QString &out, const QByteArray &bytes, bool hex);
 

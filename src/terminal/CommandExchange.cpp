@@ -3,8 +3,6 @@
 #include "terminal/Widgets.h"
 #include "terminal/WindowGate.h"
 
-#include <QCoreApplication>
-
 namespace quillon {
 
 CommandExchange::CommandExchange(SerialComm &comm, CommandArea &textOut, ReceiveText &received,
@@ -12,15 +10,29 @@ CommandExchange::CommandExchange(SerialComm &comm, CommandArea &textOut, Receive
     : QObject(parent), m_comm(comm), m_textOut(textOut), m_received(received),
       m_sendLamp(sendLamp), m_gate(gate)
 {
-    m_timerDelay.setSingleShot(true);
-    m_timerDelay.setTimerType(Qt::PreciseTimer);
-    connect(&m_timerDelay, &QTimer::timeout, this, &CommandExchange::TimerDelay_Timer);
+}
+
+std::optional<QString> CommandExchange::UnsendableText(const QString &text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text.at(i).unicode() <= 0xFF)
+            continue;
+        const qsizetype length = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        return QStringLiteral("“%1”不能按原样发送：串口每个字符只发一个字节，只能发送单字节（Latin-1）字符。"
+                              "请删去或改写这个字符后再发送。")
+            .arg(text.mid(i, length));
+    }
+    return std::nullopt;
 }
 
 void CommandExchange::SendCommand(const QString &command)
 {
     if (!m_portIsOpen() || m_closing)
         return;
+    if (const auto refused = UnsendableText(command)) {
+        Q_EMIT Refused(*refused);
+        return;
+    }
     m_textOut.SetText(command + QLatin1String("\r\n"));
     m_textOut.setEnabled(false);
     m_state.SendInProgress = true;
@@ -29,18 +41,16 @@ void CommandExchange::SendCommand(const QString &command)
     m_sendLamp.SetColor(kLampGreen);
     m_state.SendLength = static_cast<qint32>(m_textOut.Text().size());
     m_received.Clear();
-    m_receiveChanged();
     if (!Write(TakeNextChunk()))
         return;
 
-    m_timerDelay.setInterval(kReplyWaitMs);
     m_state.WaitActive = true;
-    m_waitClock.start();
-    m_timerDelay.start();
-    m_gate.SetWindowEnabled(false);
-    while (m_state.WaitActive)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    m_gate.SetWindowEnabled(true);
+    {
+        // Never entered again from inside its own wait: no input reaches the window meanwhile.
+        WindowGate::Closed closed(m_gate);
+        m_pacing->RunEvents(kReplyWaitMs, [this] { return !m_state.WaitActive; });
+    }
+    TimerDelay_Timer();
 }
 
 QString CommandExchange::TakeNextChunk()
@@ -61,13 +71,6 @@ QString CommandExchange::TakeNextChunk()
 
 void CommandExchange::TimerDelay_Timer()
 {
-    // A timer may wake a hair early; the wait must never be shorter than its interval.
-    const qint64 remainingNs = qint64(m_timerDelay.interval()) * 1000000 - m_waitClock.nsecsElapsed();
-    if (m_state.WaitActive && remainingNs > 0) {
-        m_timerDelay.start(int((remainingNs + 999999) / 1000000));
-        return;
-    }
-    m_timerDelay.stop();
     m_state.WaitActive = false;
 }
 
@@ -75,24 +78,12 @@ void CommandExchange::Delay(int mSec)
 {
     if (mSec <= 0 || m_closing)
         return;
-    const qint64 limitNs = qint64(mSec) * 1000000;
-    QElapsedTimer clock;
-    clock.start();
-    QTimer wake;
-    wake.setSingleShot(true);
-    wake.setTimerType(Qt::PreciseTimer);
-    while (!m_closing) {
-        const qint64 remainingNs = limitNs - clock.nsecsElapsed();
-        if (remainingNs <= 0)
-            break;
-        if (!wake.isActive())
-            wake.start(int((remainingNs + 999999) / 1000000));
-        try {
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        } catch (...) {
-            // A failing handler must not end the pause early.
-        }
-    }
+    m_pacing->RunEvents(mSec, [this] { return m_closing; });
+}
+
+void CommandExchange::Sleep(int mSec)
+{
+    m_pacing->Block(mSec);
 }
 
 int CommandExchange::TextOut_KeyPress(int code)
@@ -102,6 +93,11 @@ int CommandExchange::TextOut_KeyPress(int code)
     m_state.SendLength = static_cast<qint32>(m_textOut.Text().size());
     if (m_state.SendLength == 0)
         return 0;
+    if (const auto refused = UnsendableText(m_textOut.Text())) {
+        m_state.SendLength = 0;
+        Q_EMIT Refused(*refused);
+        return 0;
+    }
     m_textOut.setEnabled(false);
     m_state.SendInProgress = true;
     m_state.ChunkSize = static_cast<qint16>(m_comm.OutBufferSize());
@@ -115,16 +111,14 @@ int CommandExchange::TextOut_KeyPress(int code)
 
 void CommandExchange::PumpSend()
 {
-    try {
-        if (m_state.SentCount < m_state.SendLength) {
-            if (m_comm.OutBufferCount() == 0)
-                Write(TakeNextChunk() + QLatin1Char('\r'));
-        } else if (m_state.SendInProgress && m_comm.OutBufferCount() == 0) {
-            CompleteSend();
-        }
-    } catch (const CommError &) {
-        // A failing buffer query skips this step only; the next tick tries again.
-    }
+    // A failing buffer query skips this step only; the next tick tries again.
+    int pending = -1;
+    if (!Attempt([&] { pending = m_comm.OutBufferCount(); }) || pending != 0)
+        return;
+    if (m_state.SentCount < m_state.SendLength)
+        Write(TakeNextChunk() + QLatin1Char('\r'));
+    else if (m_state.SendInProgress)
+        CompleteSend();
 }
 
 void CommandExchange::CompleteSend()
@@ -154,7 +148,7 @@ void CommandExchange::AbandonSend()
 bool CommandExchange::Write(const QString &text)
 {
     try {
-        // One byte per character, as the port expects; characters beyond Latin-1 become '?'.
+        // One byte per character; texts with characters beyond Latin-1 were refused before.
         m_comm.Output(text.toLatin1());
         return true;
     } catch (const CommError &error) {
@@ -172,8 +166,8 @@ void CommandExchange::EndFailedSend(const CommError &error)
         m_textOut.setEnabled(true);
     }
     m_sendLamp.SetColor(kLampYellow);
-    m_gate.SetWindowEnabled(true);
-    m_writeFailed(error);
+    // The window stays as it is: during SendCommand's wait it opens when the wait has run out.
+    Q_EMIT WriteFailed(error);
 }
 
 } // namespace quillon

@@ -4,14 +4,14 @@
 // steps of an operation.
 
 #include "serial/SerialComm.h"
+#include "terminal/Pacing.h"
 #include "terminal/ReceiveText.h"
 
 #include <QColor>
-#include <QElapsedTimer>
 #include <QObject>
-#include <QTimer>
 
 #include <functional>
+#include <optional>
 
 namespace quillon {
 
@@ -40,10 +40,8 @@ public:
 
     /// Whether the port is open (owned by the port connection).
     void SetPortIsOpen(std::function<bool()> portIsOpen) { m_portIsOpen = std::move(portIsOpen); }
-    /// Called whenever the receive text was replaced, so its view can follow.
-    void SetReceiveChanged(std::function<void()> changed) { m_receiveChanged = std::move(changed); }
-    /// Called when a write to the port fails; the send has already been ended.
-    void SetWriteFailed(std::function<void(const CommError &)> failed) { m_writeFailed = std::move(failed); }
+    /// How waits pass; real time unless a test substitutes a virtual clock. Must outlive this.
+    void SetPacing(Pacing &pacing) { m_pacing = &pacing; }
     /// Once set, SendCommand and Delay return at once: the window is closing and the operation
     /// running in a nested loop must run out quickly.
     void SetClosing() { m_closing = true; }
@@ -51,24 +49,33 @@ public:
 
     /// Shows `command` + CR LF in the command area, empties the receive area, writes the first
     /// chunk and waits 300 ms with the window disabled while events (the receive monitor) run.
-    /// Does nothing while the port is closed. A failed write ends the send at once (see
-    /// SetWriteFailed) and returns without waiting.
+    /// Does nothing while the port is closed. A command holding a character that cannot go out
+    /// as one byte is refused (Refused) and nothing is sent. A failed write of the first chunk
+    /// ends the send at once (WriteFailed) and returns without waiting; a later chunk failing
+    /// ends the send, but the wait runs out with the window still disabled.
     void SendCommand(const QString &command);
 
     /// Selects the next chunk after SentCount in the command area, advances SentCount past it,
     /// and returns it.
     QString TakeNextChunk();
 
-    /// Ends SendCommand's wait.
+    /// Ends SendCommand's wait once its 300 ms have passed.
     void TimerDelay_Timer();
 
     /// Processes events until at least `mSec` ms have passed on a monotonic clock; returns at
-    /// once for 0 or less. Sleeps between events instead of spinning.
+    /// once for 0 or less. The window stays open to input.
     void Delay(int mSec);
+    /// Blocks the thread for `mSec` ms: no events, no polling, no painting while it lasts.
+    void Sleep(int mSec);
 
     /// Handles a character typed into the command area; returns 0 to discard it. Enter sends the
-    /// area's text (a single CR added only when it starts with "a" or "A").
+    /// area's text (a single CR added only when it starts with "a" or "A"); a text holding a
+    /// character that cannot go out as one byte is refused instead and stays in the area.
     int TextOut_KeyPress(int code);
+
+    /// The message for a text that cannot go to the port byte for byte (a character beyond
+    /// Latin-1), or nothing when every character can.
+    static std::optional<QString> UnsendableText(const QString &text);
 
     /// The sending half of a receive-monitor tick: writes the next pending chunk (with a CR)
     /// once the output buffer is empty, or completes a drained send.
@@ -82,7 +89,12 @@ public:
 
     SendState &State() { return m_state; }
     const SendState &State() const { return m_state; }
-    QTimer &TimerDelay() { return m_timerDelay; }
+
+Q_SIGNALS:
+    /// A write to the port failed; the send has already been ended.
+    void WriteFailed(const CommError &error);
+    /// A text was not sent; `text` says why and what to do.
+    void Refused(const QString &text);
 
 private:
     /// Writes `text` one byte per character. On failure ends the send and reports it.
@@ -97,12 +109,10 @@ private:
     WindowGate &m_gate;
 
     SendState m_state;
-    QTimer m_timerDelay;
-    QElapsedTimer m_waitClock;
+    RealPacing m_realPacing;
+    Pacing *m_pacing = &m_realPacing;
     bool m_closing = false;
     std::function<bool()> m_portIsOpen = [] { return false; };
-    std::function<void()> m_receiveChanged = [] {};
-    std::function<void(const CommError &)> m_writeFailed = [](const CommError &) {};
 };
 
 /// Indicator colours.

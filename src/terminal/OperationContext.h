@@ -6,8 +6,6 @@
 #include "terminal/MessageSink.h"
 #include "terminal/ReceiveText.h"
 
-#include <QThread>
-
 #include <functional>
 
 namespace quillon {
@@ -17,15 +15,13 @@ struct OperationContext {
     ReceiveText &received;
     MessageSink &messages;
     std::function<bool()> portIsOpen;
-    /// Called after an operation replaced the receive text itself.
-    std::function<void()> receiveChanged = [] {};
 
     void SendCommand(const QString &command) { exchange.SendCommand(command); }
     void Delay(int mSec) { exchange.Delay(mSec); }
     /// Case-sensitive search of the exact receive text.
     bool ReceiveContains(const QString &text) const { return received.Text().contains(text); }
     /// Blocks the thread: no events, no polling, no painting while it lasts.
-    static void Sleep(int mSec) { QThread::msleep(static_cast<unsigned long>(mSec)); }
+    void Sleep(int mSec) { exchange.Sleep(mSec); }
 };
 
 } // namespace quillon

@@ -14,36 +14,25 @@ ReceiveMonitor::ReceiveMonitor(SerialComm &comm, ReceiveText &received, Lamp &re
 
 void ReceiveMonitor::TimerRead_Timer()
 {
-    bool nothingWaiting = false;
-    try {
-        if (m_comm.InBufferCount() == 0) {
-            m_receiveLamp.SetColor(kLampYellow);
-            nothingWaiting = true;
-        }
-    } catch (const CommError &) {
-    }
-
-    if (!nothingWaiting) {
+    int waiting = -1;
+    Attempt([&] { waiting = m_comm.InBufferCount(); });
+    if (waiting == 0) {
+        m_receiveLamp.SetColor(kLampYellow);
+    } else {
+        // A failed count is no answer of 0: the read is tried, as the steps stand alone.
         m_receiveLamp.SetColor(kLampGreen);
         QByteArray bytes;
-        try {
-            bytes = m_comm.Input();
-        } catch (const CommError &) {
-        }
+        Attempt([&] { bytes = m_comm.Input(); });
         if (!bytes.isEmpty()) {
             m_rendering.clear();
             AppendRendering(m_rendering, bytes, m_hexDisplay());
             m_received.Append(m_rendering);
-            m_receiveChanged();
         }
     }
 
     m_exchange.PumpSend();
 
-    try {
-        m_showLineStates();
-    } catch (const CommError &) {
-    }
+    Attempt(m_showLineStates);
 }
 
 } // namespace quillon

@@ -19,8 +19,6 @@ public:
 
     /// Whether bytes are rendered as hexadecimal (read at every tick).
     void SetHexDisplay(std::function<bool()> hex) { m_hexDisplay = std::move(hex); }
-    /// Called after the receive text grew, so its view can follow.
-    void SetReceiveChanged(std::function<void()> changed) { m_receiveChanged = std::move(changed); }
     /// The line-label refresh run at the end of every tick; may throw.
     void SetShowLineStates(std::function<void()> show) { m_showLineStates = std::move(show); }
 
@@ -33,7 +31,6 @@ private:
     Lamp &m_receiveLamp;
     CommandExchange &m_exchange;
     std::function<bool()> m_hexDisplay = [] { return false; };
-    std::function<void()> m_receiveChanged = [] {};
     std::function<void()> m_showLineStates = [] {};
     QString m_rendering; // reused between ticks to avoid an allocation per tick
 };

@@ -11,6 +11,7 @@ void ReceiveText::SetText(const QString &text)
     m_text = text;
     m_dropped = 0;
     ++m_generation;
+    Q_EMIT Changed();
 }
 
 void ReceiveText::Append(const QString &rendering)
@@ -25,6 +26,7 @@ void ReceiveText::Append(const QString &rendering)
     // kept for the rest of the run; at line speeds the text never comes near this.
     if (m_text.capacity() > kReleaseAbove && m_text.capacity() > 2 * m_text.size())
         m_text.squeeze();
+    Q_EMIT Changed();
 }
 
 } // namespace quillon

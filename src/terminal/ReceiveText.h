@@ -2,11 +2,13 @@
 // The exact receive text: what the operations search. Every received byte stands as its
 // rendering, CR and LF as themselves. The widget that shows it is only a view.
 
+#include <QObject>
 #include <QString>
 
 namespace quillon {
 
-class ReceiveText {
+class ReceiveText : public QObject {
+    Q_OBJECT
 public:
     static constexpr int kCutAbove = 4000; ///< cut when more than this is held before an append
     static constexpr int kKeepAfterCut = 2000;
@@ -25,6 +27,10 @@ public:
     /// and appends without redrawing: the text always covers the positions
     /// [Dropped(), Dropped() + Text().size()) of everything appended since the replacement.
     qint64 Dropped() const { return m_dropped; }
+
+Q_SIGNALS:
+    /// After every change; the view follows it.
+    void Changed();
 
 private:
     QString m_text;

@@ -75,6 +75,9 @@ int TypedCharacterCode(int key, Qt::KeyboardModifiers modifiers, const QString &
         return 13;
     if (key == Qt::Key_Backspace)
         return 8;
+    // Delete is an editing key, not a typed character, though Qt gives it the text "\x7f".
+    if (key == Qt::Key_Delete)
+        return -1;
     if ((modifiers & Qt::ControlModifier) && key >= Qt::Key_A && key <= Qt::Key_Z)
         return key - Qt::Key_A + 1;
     if (text.isEmpty())
@@ -101,6 +104,8 @@ void Lamp::SetColor(const QColor &color)
 CommandArea::CommandArea(QWidget *parent) : QPlainTextEdit(parent)
 {
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    // Tab walks the window's tab order; a typed Tab must never reach the port.
+    setTabChangesFocus(true);
     connect(this, &QPlainTextEdit::textChanged, this, [this] {
         if (!m_settingText)
             m_text = toPlainText();
@@ -143,6 +148,7 @@ ReceiveArea::ReceiveArea(const ReceiveText &model, QWidget *parent)
     setUndoRedoEnabled(false);
     m_frame.setSingleShot(true);
     connect(&m_frame, &QTimer::timeout, this, &ReceiveArea::RefreshNow);
+    connect(&model, &ReceiveText::Changed, this, &ReceiveArea::ModelChanged);
     m_clock.start();
 }
 

@@ -21,7 +21,8 @@ using KeyPressHandler = std::function<int(int code)>;
 /// Routes typed characters of `target` through `handler` before the widget sees them.
 void InstallKeyPressHandler(QWidget *target, KeyPressHandler handler);
 
-/// The character code a key event types, or -1 for keys that type nothing (arrows, F-keys).
+/// The character code a key event types, or -1 for keys that type nothing (arrows, F-keys,
+/// Delete).
 int TypedCharacterCode(int key, Qt::KeyboardModifiers modifiers, const QString &text);
 
 /// A text box used as an indicator lamp: only its background colour means something.

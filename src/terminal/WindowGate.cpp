@@ -20,6 +20,7 @@ bool IsUserInput(QEvent::Type type)
     case QEvent::TouchBegin:
     case QEvent::TouchUpdate:
     case QEvent::TouchEnd:
+    case QEvent::InputMethod:
         return true;
     default:
         return false;
@@ -48,12 +49,21 @@ void WindowGate::SetWindowEnabled(bool enabled)
 
 bool WindowGate::eventFilter(QObject *watched, QEvent *event)
 {
-    if (!m_enabled && m_window && IsUserInput(event->type()) && watched->isWidgetType()) {
-        auto *widget = static_cast<QWidget *>(watched);
-        if (widget == m_window || m_window->isAncestorOf(widget))
+    if (!m_enabled && m_window && IsUserInput(event->type()) && watched->isWidgetType() &&
+        BelongsToWindow(static_cast<QWidget *>(watched)))
+        return true;
+    return QObject::eventFilter(watched, event);
+}
+
+bool WindowGate::BelongsToWindow(const QWidget *widget) const
+{
+    // The parent chain crosses window boundaries: a drop-down list's pop-up is parented to its
+    // combo box, which isAncestorOf() would not see through.
+    for (; widget; widget = widget->parentWidget()) {
+        if (widget == m_window)
             return true;
     }
-    return QObject::eventFilter(watched, event);
+    return false;
 }
 
 } // namespace quillon

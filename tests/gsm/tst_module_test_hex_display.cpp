@@ -1,6 +1,7 @@
 // With the hexadecimal display on, the module's "OK" never appears as text: the search runs out
 // although the module answers, and the run ends with the no-response message.
 
+#include "serial/Speeds.h"
 #include "ModuleTestRun.h"
 
 #include "gsm/ModuleTest.h"
@@ -25,7 +26,7 @@ private Q_SLOTS:
 
         QCOMPARE(m.f.messages.information, QStringList{kNoResponseText});
         QCOMPARE(m.f.comm->AllWritten(), QByteArray("AT&F\r\n").repeated(18));
-        QCOMPARE(m.Window().ComboSpeed->currentIndex(), ModuleTest::kStartSpeedIndex);
+        QCOMPARE(m.Window().ComboSpeed->currentIndex(), kModuleTestSpeedIndex);
         QTRY_COMPARE_WITH_TIMEOUT(m.tap.AllSent().size(), qsizetype(6 * 18), 10000);
         QCOMPARE(m.tap.BaudsOfLines("AT&F"), UnansweredSearchSpeeds());
         // The module did answer (the first attempt reached it), only never in plain text.

@@ -1,6 +1,7 @@
 // A module test with the port closed does nothing; a run the user interrupts by closing the
 // port or the window runs out without sending anything more, without a crash or a hang.
 
+#include "serial/Speeds.h"
 #include "ModuleTestRun.h"
 
 #include "app/PublicMod.h"
@@ -116,7 +117,7 @@ private Q_SLOTS:
         } else {
             QCOMPARE(closing.count(), 1);
             QCOMPARE(ReadIniInt(QStringLiteral("QuillonSet"), QStringLiteral("Speed")),
-                     ModuleTest::kStartSpeedIndex);
+                     kModuleTestSpeedIndex);
             QVERIFY(!w.isVisible());
         }
     }

@@ -1,6 +1,7 @@
 // A speed search that finds no answer: 18 attempts at falling speeds, then the no-response
 // message, and nothing of the test sequence sent.
 
+#include "serial/Speeds.h"
 #include "ModuleTestRun.h"
 
 #include "gsm/ModuleTest.h"
@@ -20,7 +21,7 @@ void CheckUnansweredSearch(ModuleFixture &m)
     QCOMPARE(attempts, 18);
     QCOMPARE(m.f.messages.information, QStringList{kNoResponseText});
     QCOMPARE(m.f.comm->AllWritten(), QByteArray("AT&F\r\n").repeated(attempts));
-    QCOMPARE(m.Window().ComboSpeed->currentIndex(), ModuleTest::kStartSpeedIndex);
+    QCOMPARE(m.Window().ComboSpeed->currentIndex(), kModuleTestSpeedIndex);
     QCOMPARE(m.f.comm->Settings(), QStringLiteral("115200,N,8,1"));
     // The slowest attempts are still on the line when the search gives up.
     QTRY_COMPARE_WITH_TIMEOUT(m.tap.AllSent().size(), qsizetype(6 * attempts), 10000);

@@ -1,5 +1,6 @@
 // Passing module test runs: a module at the first speed tried, and one the search has to find.
 
+#include "serial/Speeds.h"
 #include "ModuleTestRun.h"
 
 #include "gsm/ModuleTest.h"
@@ -29,7 +30,7 @@ private Q_SLOTS:
         QCOMPARE(m.tap.BaudsOfLines("AT&F"), QList<int>{115200});
         for (int baud : m.tap.BaudPerByte())
             QCOMPARE(baud, 115200);
-        QCOMPARE(m.Window().ComboSpeed->currentIndex(), ModuleTest::kStartSpeedIndex);
+        QCOMPARE(m.Window().ComboSpeed->currentIndex(), kModuleTestSpeedIndex);
         QCOMPARE(m.f.comm->Settings(), QStringLiteral("115200,N,8,1"));
         QCOMPARE(m.Received(), PassedRunText(QStringLiteral("490154203237518")));
         QTRY_VERIFY_WITH_TIMEOUT(m.Window().RTextBuf->toPlainText().endsWith(QStringLiteral("测试通过")), 2000);
@@ -52,7 +53,7 @@ private Q_SLOTS:
         QList<int> expectedBauds(ModuleTestSequence().size(), 115200);
         expectedBauds[0] = 9600;
         QCOMPARE(m.ModuleLineBauds(), expectedBauds);
-        QCOMPARE(m.Window().ComboSpeed->currentIndex(), ModuleTest::kStartSpeedIndex);
+        QCOMPARE(m.Window().ComboSpeed->currentIndex(), kModuleTestSpeedIndex);
         QCOMPARE(m.f.comm->Settings(), QStringLiteral("115200,N,8,1"));
         QCOMPARE(m.Received(), PassedRunText(m.module.Imei()));
     }

@@ -12,30 +12,6 @@ using namespace quillon;
 class ReceiveRenderingTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void intToHexStr_data()
-    {
-        QTest::addColumn<int>("value");
-        QTest::addColumn<int>("width");
-        QTest::addColumn<QString>("digits");
-        QTest::newRow("CR at width 2") << 13 << 2 << "0D";
-        QTest::newRow("zero at width 2") << 0 << 2 << "00";
-        QTest::newRow("255 at width 2") << 255 << 2 << "FF";
-        QTest::newRow("width 0 keeps the digits") << 0x1A2 << 0 << "1A2";
-        QTest::newRow("padding to width") << 0x1A << 5 << "0001A";
-        QTest::newRow("narrow width keeps the right digits") << 0x1A2 << 2 << "A2";
-        QTest::newRow("negative is 16-bit two's complement") << -1 << 0 << "FFFF";
-        QTest::newRow("negative cut to width") << -2 << 2 << "FE";
-        QTest::newRow("most negative") << -32768 << 0 << "8000";
-        QTest::newRow("negative width returns the digits") << 0xAB << -3 << "AB";
-    }
-    void intToHexStr()
-    {
-        QFETCH(int, value);
-        QFETCH(int, width);
-        QFETCH(QString, digits);
-        QCOMPARE(IntToHexStr(static_cast<qint16>(value), static_cast<qint16>(width)), digits);
-    }
-
     void byteRendering_data()
     {
         QTest::addColumn<QByteArray>("bytes");

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTextDocument>
 
 namespace quillon {
 
@@ -21,8 +22,10 @@ SmsOperations::SmsOperations(OperationContext &context, QLineEdit &textNumber,
 
 QString SmsOperations::MessageText() const
 {
-    QString text = m_message.toPlainText();
-    text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    // Code unit for code unit as the box holds it (a no-break space or a line separator stays
+    // what it is); only the box's own line breaks, its paragraph ends, become CR LF.
+    QString text = m_message.document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1String("\r\n"));
     return text;
 }
 
