@@ -3,113 +3,125 @@
 #include "connection/PortConnection.h"
 #include "serial/Speeds.h"
 
+#include <algorithm>
+
 namespace quillon {
 
-namespace {
-const QString kImeiCommand = QStringLiteral("ATD*#06#");
-} // namespace
+using namespace moduletest;
 
 ModuleTest::ModuleTest(OperationContext &context, PortConnection &connection)
     : m_context(context), m_connection(connection)
 {
 }
 
-QString ModuleTest::ImeiTextFrom(const QString &receiveText)
+void ModuleTest::RemoveListener(RunListener *listener)
 {
-    const qsizetype p = receiveText.indexOf(kImeiCommand);
-    if (p < 0)
-        return QString();
-    qsizetype start = p + kImeiCommand.size();
-    while (start < receiveText.size() &&
-           (receiveText.at(start) == QLatin1Char('\r') || receiveText.at(start) == QLatin1Char('\n')))
-        ++start;
-    return QStringLiteral("IMEI: ") + receiveText.mid(start, kImeiLength);
+    m_listeners.erase(std::remove(m_listeners.begin(), m_listeners.end(), listener), m_listeners.end());
 }
 
-bool ModuleTest::SearchSpeed()
+void ModuleTest::NoteCutShort(const QString &reason)
+{
+    if (m_running && m_cutReason.isEmpty())
+        m_cutReason = reason;
+}
+
+void ModuleTest::Pause(PauseKind kind, int ms)
+{
+    if (kind == PauseKind::Delay)
+        m_context.Delay(ms);
+    else if (kind == PauseKind::Sleep)
+        m_context.Sleep(ms);
+}
+
+bool ModuleTest::SearchSpeed(RunResult &result)
 {
     m_connection.SelectSpeed(kModuleTestSpeedIndex);
     qint16 speedIndex = kModuleTestSpeedIndex;
+    int baud = kSpeeds[kModuleTestSpeedIndex];
 
     const int attempts = m_connection.SpeedEntryCount();
     int attempt = 1;
     for (; attempt <= attempts; ++attempt) {
-        m_context.SendCommand(QStringLiteral("AT&F"));
-        m_context.Delay(200);
-        if (m_context.ReceiveContains(QStringLiteral("OK")))
+        for (RunListener *listener : m_listeners)
+            listener->AttemptStarted(attempt, baud);
+        m_context.SendCommand(kSearchCommand);
+        m_context.Delay(kSearchPauseMs);
+        if (m_context.ReceiveContains(kSearchAnswer))
             break;
         --speedIndex;
         // Below the first entry there is no speed: the port refuses it and the speed in force
         // stays for the remaining attempts.
-        m_connection.SetPortSpeedOnly(speedIndex);
+        if (m_connection.SetPortSpeedOnly(speedIndex))
+            baud = kSpeeds[size_t(speedIndex)];
     }
+    result.attempts = std::min(attempt, attempts);
 
     m_connection.SelectSpeed(kModuleTestSpeedIndex);
     if (attempt == m_connection.SpeedEntryCount() + 1) {
-        m_context.messages.Information(QStringLiteral("设备没有反应,检查是否开机"));
+        Fail(result, 3, kNoAnswer);
         return false;
     }
+    result.answeredBaud = baud;
     return true;
+}
+
+void ModuleTest::Fail(RunResult &result, int step, const QString &diagnosis)
+{
+    result.outcome = RunResult::Outcome::Failed;
+    result.endedAtStep = step;
+    result.diagnosis = diagnosis;
+    m_context.messages.Information(diagnosis);
+}
+
+void ModuleTest::End(RunResult &result)
+{
+    if (!m_cutReason.isEmpty()) {
+        result.outcome = RunResult::Outcome::CutShort;
+        result.cutReason = m_cutReason;
+    }
+    m_running = false;
+    for (RunListener *listener : m_listeners)
+        listener->RunEnded(result);
 }
 
 void ModuleTest::ComVersion_Click()
 {
-    if (!m_context.portIsOpen())
+    if (!m_context.portIsOpen() || m_running)
         return;
-    if (!SearchSpeed())
-        return;
+    m_running = true;
+    m_cutReason.clear();
+    for (RunListener *listener : m_listeners)
+        listener->RunStarted();
 
-    m_context.SendCommand(QStringLiteral("AT^SBC=0^SBC?"));
-    m_context.SendCommand(QStringLiteral("AT^SNFD"));
-    m_context.SendCommand(QStringLiteral("AT&D0X4^SNFS=4^SSYNC=1+CRC=0+CLIP=0+IPR=0"));
-    m_context.Delay(50);
-    m_context.SendCommand(QStringLiteral("AT+CCLK?"));
-    m_context.Delay(10);
-
-    m_context.SendCommand(QStringLiteral("AT+CPIN?"));
-    m_context.Delay(100);
-    if (m_context.ReceiveContains(QStringLiteral("+CPIN: READY"))) {
-        m_context.Delay(1);
-    } else {
-        if (m_context.ReceiveContains(QStringLiteral("ERROR")))
-            m_context.messages.Information(QStringLiteral("SIM卡读卡出错，请检查SIM卡"));
-        else
-            m_context.messages.Information(QStringLiteral("模块没有及时回复，请重新测试下"));
+    RunResult result;
+    if (!SearchSpeed(result)) {
+        End(result);
         return;
     }
 
-    m_context.SendCommand(QStringLiteral("AT+CREG?"));
-    const QString registering =
-        QStringLiteral("正在注册网络，请查检天线连接及SIM是否停机或等5S后再重新初始化");
-    if (m_context.ReceiveContains(QStringLiteral("+CREG: 0,2"))) {
-        m_context.messages.Information(registering);
-        return;
-    }
-    if (m_context.ReceiveContains(QStringLiteral("+CREG: 0,3"))) {
-        m_context.messages.Information(QStringLiteral("SIM卡已停机或没有信号"));
-        return;
-    }
-    if (m_context.ReceiveContains(QStringLiteral("+CREG: 0,0"))) {
-        m_context.messages.Information(registering);
-        return;
-    }
-
-    m_context.SendCommand(QStringLiteral("AT+CNMI=2,1"));
-    m_context.SendCommand(kImeiCommand);
-    const QString imeiText = ImeiTextFrom(m_context.received.Text());
-    if (imeiText.isEmpty()) {
-        m_context.messages.Information(QStringLiteral("读取IMEI号出错"));
-        return;
+    QString imeiText;
+    for (const Step &step : Sequence()) {
+        for (RunListener *listener : m_listeners)
+            listener->StepStarted(step.number, step.command);
+        m_context.SendCommand(step.command);
+        Pause(step.pause, step.pauseMs);
+        if (const auto diagnosis = Judge(step.check, m_context.received.Text())) {
+            Fail(result, step.number, *diagnosis);
+            End(result);
+            return;
+        }
+        if (step.check == Check::Imei)
+            imeiText = ImeiTextFrom(m_context.received.Text());
+        Pause(PauseKind::Delay, step.pauseAfterPassMs);
     }
 
-    m_context.SendCommand(QStringLiteral("AT+CMGF=0"));
-    m_context.Sleep(50);
-    m_context.SendCommand(QStringLiteral("AT&W"));
-    m_context.Sleep(50);
-    m_context.SendCommand(QStringLiteral("ATI"));
-
+    result.identification = IdentificationFrom(m_context.received.Text());
+    result.imei = imeiText.mid(QStringLiteral("IMEI: ").size());
     m_context.received.SetText(m_context.received.Text() + imeiText);
-    m_context.received.SetText(m_context.received.Text() + QStringLiteral("\n\r测试通过"));
+    m_context.received.SetText(m_context.received.Text() + kPassedTail);
+    result.outcome = RunResult::Outcome::Passed;
+    result.endedAtStep = 15;
+    End(result);
 }
 
 } // namespace quillon
