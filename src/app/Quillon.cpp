@@ -8,6 +8,7 @@
 #include "connection/ModemLines.h"
 #include "connection/PortConnection.h"
 #include "serial/Speeds.h"
+#include "records/window/WindowRecords.h"
 #include "sessionlog/window/WindowLog.h"
 #include "sms/operations/SmsOperations.h"
 #include "terminal/CommandExchange.h"
@@ -121,6 +122,7 @@ Quillon::Quillon(SerialComm &comm, MessageSink &messages, QWidget *parent)
 Quillon::~Quillon()
 {
     // Behaviour objects refer to the controls; drop them before the children go.
+    m_records.reset();
     m_log.reset();
     m_sms.reset();
     m_moduleTest.reset();
@@ -307,6 +309,9 @@ void Quillon::Wire()
     // The session log; problems wait until no command is waiting for its replies.
     m_log = std::make_unique<WindowLog>(MSComm, *RTextBuf, m_messages,
                                         [this] { return m_exchange->State().WaitActive; });
+    // Every module test run kept as a test record, in the log folder.
+    m_records = std::make_unique<WindowRecords>(MSComm, *m_moduleTest, m_log->Folder(), m_messages);
+    connect(this, &Quillon::Closing, m_records.get(), &WindowRecords::WindowClosing);
 }
 
 bool Quillon::PortIsOpen() const { return m_connection->PortIsOpen(); }

@@ -34,6 +34,7 @@ class SimPinCheck;
 class SmsOperations;
 class WindowGate;
 class WindowLog;
+class WindowRecords;
 struct OperationContext;
 
 /// The outside engine control of the original window, touched only at start-up. It does
@@ -151,6 +152,7 @@ private:
     std::unique_ptr<ModuleTest> m_moduleTest;
     std::unique_ptr<SmsOperations> m_sms;
     std::unique_ptr<WindowLog> m_log;
+    std::unique_ptr<WindowRecords> m_records;
     std::function<void()> m_showAbout = [] {};
     std::function<QString(int)> m_describePort;
     bool m_unloaded = false;
