@@ -5,8 +5,8 @@
 // DTR power-on pulse, SIGUSR2 starts an incoming call. See docs/notes/sim.md.
 
 #include "base/CommandLine.h"
-#include "sim/CommandArgs.h"
 #include "sim/GsmModule.h"
+#include "sim/StartOptions.h"
 #include "PtyHost.h"
 
 #include <QCommandLineParser>
@@ -33,39 +33,6 @@ void OnSignal(int number)
 {
     const char byte = char(number);
     [[maybe_unused]] const auto written = ::write(g_signalPipe[1], &byte, 1);
-}
-
-struct Failure {
-    QString text;
-};
-
-bool OnOff(const QString &value, const QString &option)
-{
-    if (value == QLatin1String("on"))
-        return true;
-    if (value == QLatin1String("off"))
-        return false;
-    throw Failure{QStringLiteral("--%1 takes on or off, not \"%2\"").arg(option, value)};
-}
-
-QList<int> IntPair(const QString &value, const QString &option)
-{
-    const QStringList parts = value.split(QLatin1Char(','));
-    bool ok1 = false;
-    bool ok2 = false;
-    const int a = parts.value(0).toInt(&ok1);
-    const int b = parts.value(1).toInt(&ok2);
-    if (parts.size() != 2 || !ok1 || !ok2)
-        throw Failure{QStringLiteral("--%1 takes two numbers like 0,1, not \"%2\"").arg(option, value)};
-    return {a, b};
-}
-
-PduTimestamp LocalClock()
-{
-    const QDateTime now = QDateTime::currentDateTime();
-    return PduTimestamp{now.date().year() % 100, now.date().month(), now.date().day(),
-                        now.time().hour(), now.time().minute(), now.time().second(),
-                        now.offsetFromUtc() / 900};
 }
 
 QString KindMark(LogEvent::Kind kind)
@@ -118,58 +85,15 @@ int main(int argc, char *argv[])
         return quillon::Report(outcome);
 
     GsmModule module;
-    qint64 callAfterMs = -1;
-    try {
-        bool ok = false;
-        const int speed = parser.value(baud).toInt(&ok);
-        bool known = speed == 0;
-        for (int s : GsmModule::kSpeeds)
-            known = known || s == speed;
-        if (!ok || !known)
-            throw Failure{QStringLiteral("--baud: %1 is not a speed the module supports").arg(parser.value(baud))};
-        module.SetBaud(speed);
-        module.SetEcho(OnOff(parser.value(echo), QStringLiteral("echo")));
-        const QString simState = parser.value(sim);
-        if (simState == QLatin1String("ready")) module.SetSimState(SimState::Ready);
-        else if (simState == QLatin1String("pin")) module.SetSimState(SimState::WaitingPin);
-        else if (simState == QLatin1String("pin2")) module.SetSimState(SimState::WaitingPin2);
-        else if (simState == QLatin1String("puk")) module.SetSimState(SimState::WaitingPuk);
-        else if (simState == QLatin1String("absent")) module.SetSimState(SimState::Absent);
-        else throw Failure{QStringLiteral("--sim: unknown state \"%1\"").arg(simState)};
-        module.SetPin(parser.value(pin).toLatin1());
-        module.SetPin2(parser.value(pin2).toLatin1());
-        module.SetPuk(parser.value(puk).toLatin1());
-        if (parser.value(creg) == QLatin1String("none")) {
-            module.SetRegistration(std::nullopt);
-        } else {
-            const QList<int> r = IntPair(parser.value(creg), QStringLiteral("creg"));
-            module.SetRegistration(Registration{r[0], r[1]});
-        }
-        const QList<int> q = IntPair(parser.value(csq), QStringLiteral("csq"));
-        module.SetSignalQuality(q[0], q[1]);
-        module.SetReplyDelayMs(parser.value(delay).toInt());
-        module.SetInputLines(OnOff(parser.value(dsr), QStringLiteral("dsr")),
-                             OnOff(parser.value(cts), QStringLiteral("cts")));
-        if (parser.isSet(imei))
-            module.SetImei(parser.value(imei));
-        if (parser.isSet(clock)) {
-            const auto t = ParseClock(parser.value(clock).toLatin1());
-            if (!t)
-                throw Failure{QStringLiteral("--clock: expected yy/MM/dd,hh:mm:ss+zz")};
-            module.SetClock(*t);
-        } else {
-            module.SetClock(LocalClock());
-        }
-        if (parser.isSet(empty))
-            module.ClearStoredMessages();
-        if (parser.isSet(callAfter))
-            callAfterMs = qMax(0, parser.value(callAfter).toInt());
-        if (!OnOff(parser.value(power), QStringLiteral("power")))
-            module.SetPowered(false);
-    } catch (const Failure &f) {
-        fprintf(stderr, "quillon-sim: %s\n", qPrintable(f.text));
+    QList<StartOption> startOptions;
+    for (const QCommandLineOption &option : {baud, echo, sim, pin, pin2, puk, creg, csq, power, delay, dsr, cts, imei, clock, empty})
+        if (parser.isSet(option))
+            startOptions.append({option.names().constFirst(), option.valueName().isEmpty() ? QString() : parser.value(option)});
+    if (const auto problem = ApplyStartOptions(module, startOptions)) {
+        fprintf(stderr, "quillon-sim: %s\n", qPrintable(*problem));
         return 2;
     }
+    const qint64 callAfterMs = parser.isSet(callAfter) ? qMax(0, parser.value(callAfter).toInt()) : -1;
 
     QFile logFile;
     if (parser.isSet(log)) {

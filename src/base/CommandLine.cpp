@@ -29,8 +29,9 @@ QString HelpText(const QList<QCommandLineOption> &options, const ProgramDescript
     qsizetype width = 0;
     for (const QCommandLineOption &o : shown)
         width = std::max(width, OptionNames(o).size());
-    QString text = QStringLiteral("%1 %2 - %3\nUsage: %1 [options]\n\nOptions:\n")
-                       .arg(program.name, VersionDotted(), program.summary);
+    QString text = QStringLiteral("%1 %2 - %3\nUsage: %1 [options]%4\n\nOptions:\n")
+                       .arg(program.name, VersionDotted(), program.summary,
+                            program.positional.isEmpty() ? QString() : QLatin1Char(' ') + program.positional);
     for (const QCommandLineOption &o : shown)
         text += QStringLiteral("  %1  %2\n").arg(OptionNames(o), -int(width)).arg(o.description());
     return text;
@@ -51,7 +52,7 @@ CommandLineOutcome ParseCommandLine(QCommandLineParser &parser, const QList<QCom
     const QString tryHelp = QStringLiteral("Try '%1 --help' for the options.\n").arg(program.name);
     if (!parser.parse(arguments)) {
         outcome = {true, 2, QString(), QStringLiteral("%1: %2\n").arg(program.name, parser.errorText()) + tryHelp};
-    } else if (!parser.positionalArguments().isEmpty()) {
+    } else if (program.positional.isEmpty() && !parser.positionalArguments().isEmpty()) {
         outcome = {true, 2, QString(),
                    QStringLiteral("%1: unexpected argument '%2'\n").arg(program.name, parser.positionalArguments().constFirst()) + tryHelp};
     } else if (parser.isSet(help)) {

@@ -15,6 +15,9 @@ namespace quillon {
 struct ProgramDescription {
     QString name;    ///< "quillon"
     QString summary; ///< one sentence
+    /// The positional arguments the program takes, for the usage line ("PORT..."); empty: none
+    /// are taken and any is refused.
+    QString positional = {};
 };
 
 struct CommandLineOutcome {
@@ -25,7 +28,7 @@ struct CommandLineOutcome {
 };
 
 /// Adds --help, --version and `options` to `parser` and parses `arguments` (the program path
-/// first). Positional arguments are refused. Afterwards the caller reads its options from
+/// first). Positional arguments are refused unless the program names some. Afterwards the caller reads its options from
 /// `parser` unless the outcome says to finish.
 CommandLineOutcome ParseCommandLine(QCommandLineParser &parser, const QList<QCommandLineOption> &options,
                                     const QStringList &arguments, const ProgramDescription &program);
