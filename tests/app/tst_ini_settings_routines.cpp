@@ -3,6 +3,7 @@
 // default location next to the executable.
 
 #include "app/PublicMod.h"
+#include "support/Files.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -10,23 +11,9 @@
 #include <QTest>
 
 using namespace quillon;
+using quillon::testing::ReadAll;
+using quillon::testing::WriteAll;
 
-namespace {
-
-QByteArray ReadAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void WriteAll(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
-} // namespace
 
 class IniSettingsRoutines : public QObject
 {

@@ -2,6 +2,7 @@
 // (garbage, binary bytes and line-end styles included) and the file-level read and write.
 
 #include "app/ProfileFile.h"
+#include "support/Files.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,6 +14,8 @@
 #include <optional>
 
 using namespace quillon;
+using quillon::testing::ReadAll;
+using quillon::testing::WriteAll;
 
 Q_DECLARE_METATYPE(std::optional<QByteArray>)
 
@@ -25,18 +28,6 @@ QByteArray B(const char (&bytes)[N])
     return QByteArray(bytes, N - 1);
 }
 
-QByteArray ReadAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void WriteAll(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
 
 } // namespace
 

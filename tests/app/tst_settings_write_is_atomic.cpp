@@ -2,6 +2,7 @@
 // stopped by the file-size limit (as on a full disk), and a writer process killed mid-write.
 
 #include "app/PublicMod.h"
+#include "support/Files.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -18,6 +19,8 @@
 #endif
 
 using namespace quillon;
+using quillon::testing::ReadAll;
+using quillon::testing::WriteAll;
 
 namespace {
 
@@ -27,18 +30,6 @@ constexpr qsizetype kBlobSize = 4 * 1024 * 1024;
 
 const QByteArray kOriginal = "; bench 3\r\n[QuillonSet]\r\nPort=3\r\nSpeed=17      ; 256000\r\n";
 
-QByteArray ReadAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void WriteAll(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
 
 // Writes ever new large values until it is killed, reporting each completed write.
 int RunWriter(const QString &path)

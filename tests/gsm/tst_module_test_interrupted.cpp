@@ -11,7 +11,6 @@
 #include <QComboBox>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTimer>
 
 using namespace quillon;
 using namespace quillon::testing;
@@ -23,26 +22,20 @@ enum class Interruption { ClosePort, CloseWindow };
 /// Runs `act` once, from the event loop, as soon as the run has made `writes` writes, the module
 /// has taken in as many lines and the window is in the given state: enabled during a pause,
 /// disabled during a command's wait.
-class Trigger : public QObject {
+class Trigger {
 public:
     Trigger(ModuleFixture &m, size_t writes, bool windowEnabled, std::function<void()> act)
     {
-        m_timer.setInterval(1);
-        QObject::connect(&m_timer, &QTimer::timeout, this, [this, &m, writes, windowEnabled, act] {
-            if (m.f.comm->Writes().size() == writes &&
+        m.f.pacing.SetEachMs([this, &m, writes, windowEnabled, act] {
+            if (!fired && m.f.comm->Writes().size() == writes &&
                 size_t(m.module.ReceivedCommandLines().size()) == writes &&
                 m.Window().Gate().IsWindowEnabled() == windowEnabled) {
-                m_timer.stop();
                 fired = true;
                 act();
             }
         });
-        m_timer.start();
     }
     bool fired = false;
-
-private:
-    QTimer m_timer;
 };
 
 } // namespace

@@ -2,6 +2,7 @@
 // What the session log tests share: events made by hand, time stamps masked, a log file read.
 
 #include "sessionlog/LogFormat.h"
+#include "support/Files.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -37,12 +38,6 @@ inline QStringList MaskedLines(const QByteArray &log)
         out << QString(line).replace(stamp, QStringLiteral("T "));
     }
     return out;
-}
-
-inline QByteArray ReadAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace quillon::testing

@@ -26,8 +26,6 @@ class TestIndependentVectors : public QObject {
 private slots:
     void publicSubmitVectors_data();
     void publicSubmitVectors();
-    void handWorkedSubmitVectors_data();
-    void handWorkedSubmitVectors();
     void encoderOutputReadsBack_data();
     void encoderOutputReadsBack();
     void deliverVectors_data();
@@ -89,44 +87,6 @@ void TestIndependentVectors::publicSubmitVectors()
     QCOMPARE(tpdu->relativeValidity.value_or(-1), validity);
     QCOMPARE(tpdu->text, text);
     QCOMPARE(tpdu->tpduOctets, tpduLength);
-}
-
-// Our layout worked out by hand, octet by octet, from TS 23.040 9.2.2.2 (first octet 11: submit,
-// relative validity; TP-MR 00; TP-DA: digit count, type 91, "86" and the number as semi-octets
-// with F filler; TP-PID 00; TP-DCS 08 = UCS-2 per TS 23.038 clause 4; TP-VP A7 = 12 h + (0xA7 -
-// 143) * 30 min = 24 h; TP-UDL in octets; TP-UD big-endian UCS-2).
-void TestIndependentVectors::handWorkedSubmitVectors_data()
-{
-    QTest::addColumn<QString>("number");
-    QTest::addColumn<QString>("message");
-    QTest::addColumn<QString>("pdu");
-    QTest::addColumn<int>("tpduLength");
-
-    QTest::newRow("Hi to 13987654321")
-        << "13987654321" << "Hi" << "0011000D91683189674523F10008A70400480069" << 19;
-    QTest::newRow("工作愉快！ to 13902433649, the tutorial's message with our validity")
-        << "13902433649" << QStringLiteral("工作愉快！")
-        << "0011000D91683109423346F90008A70A5DE54F5C61095FEBFF01" << 25;
-    QTest::newRow("hello to 13421839693, the manual's user data")
-        << "13421839693" << "hello" << "0011000D91683124819396F30008A70A00680065006C006C006F" << 25;
-    QTest::newRow("华为 to 13901000453") << "13901000453" << QStringLiteral("华为")
-                                        << "0011000D91683109010054F30008A704534E4E3A" << 19;
-    QTest::newRow("abc to 10086: seven address digits")
-        << "10086" << "abc" << "0011000791680180F60008A706006100620063" << 18;
-    QTest::newRow("empty message to a ten-digit number")
-        << "1398765432" << "" << "0011000C916831896745230008A700" << 14;
-}
-
-void TestIndependentVectors::handWorkedSubmitVectors()
-{
-    QFETCH(QString, number);
-    QFETCH(QString, message);
-    QFETCH(QString, pdu);
-    QFETCH(int, tpduLength);
-
-    const SubmitPdu submit = BuildSubmitPdu(number, message);
-    QCOMPARE(submit.pdu, pdu);
-    QCOMPARE(submit.tpduLength, tpduLength);
 }
 
 void TestIndependentVectors::encoderOutputReadsBack_data()

@@ -66,6 +66,22 @@ void TestSubmitPdu::buildSubmitPdu_data()
         << "1398765432" << "Hi" << "0011000C916831896745230008A70400480069" << 18;
     QTest::newRow("18 digits: the longest address, 20 digits")
         << "123456789012345678" << "" << "0011001491682143658709214365870008A700" << 18;
+
+    // Our layout worked out by hand, octet by octet, from TS 23.040 9.2.2.2 (first octet 11: submit,
+    // relative validity; TP-MR 00; TP-DA: digit count, type 91, "86" and the number as semi-octets
+    // with F filler; TP-PID 00; TP-DCS 08 = UCS-2 per TS 23.038 clause 4; TP-VP A7 = 12 h + (0xA7 -
+    // 143) * 30 min = 24 h; TP-UDL in octets; TP-UD big-endian UCS-2).
+    QTest::newRow("工作愉快！ to 13902433649, the tutorial's message with our validity")
+        << "13902433649" << QStringLiteral("工作愉快！")
+        << "0011000D91683109423346F90008A70A5DE54F5C61095FEBFF01" << 25;
+    QTest::newRow("hello to 13421839693, the manual's user data")
+        << "13421839693" << "hello" << "0011000D91683124819396F30008A70A00680065006C006C006F" << 25;
+    QTest::newRow("华为 to 13901000453") << "13901000453" << QStringLiteral("华为")
+                                        << "0011000D91683109010054F30008A704534E4E3A" << 19;
+    QTest::newRow("abc to 10086: seven address digits")
+        << "10086" << "abc" << "0011000791680180F60008A706006100620063" << 18;
+    QTest::newRow("empty message to a ten-digit number")
+        << "1398765432" << "" << "0011000C916831896745230008A700" << 14;
 }
 
 void TestSubmitPdu::buildSubmitPdu()

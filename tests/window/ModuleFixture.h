@@ -113,10 +113,12 @@ public:
 
     Quillon &Window() { return *f.window; }
     QString Received() { return f.window->Received().Text(); }
+    /// Lets `ms` of virtual time pass: the module answers, the window polls.
+    void Pass(int ms) { f.pacing.Pass(ms); }
 
     sim::GsmModule module;
     CableTap tap{module};
-    WindowFixture f{&tap};
+    WindowFixture f{&tap, QString(), WindowFixture::Time::Virtual};
 };
 
 } // namespace quillon::testing

@@ -6,7 +6,9 @@
 #include "app/Quillon.h"
 #include "serial/SimSerialComm.h"
 #include "terminal/CommandExchange.h"
+#include "terminal/ReceiveMonitor.h"
 #include "support/RecordingMessageSink.h"
+#include "support/VirtualPacing.h"
 #include "connection/PortConnection.h"
 
 #include <QCheckBox>
@@ -24,12 +26,24 @@ namespace quillon::testing {
 
 class WindowFixture {
 public:
-    /// `iniPath` empty: a fresh settings file in a scratch folder.
-    explicit WindowFixture(SerialPeer *peer, const QString &iniPath = QString())
+    enum class Time { Real, Virtual };
+
+    /// `iniPath` empty: a fresh settings file in a scratch folder. Virtual time: the port, the
+    /// command exchange's waits and the 5 ms poll run on `pacing`, which moves at once.
+    explicit WindowFixture(SerialPeer *peer, const QString &iniPath = QString(), Time time = Time::Real)
+        : m_time(time)
     {
         SetIniFilePath(iniPath.isEmpty() ? dir.filePath(QStringLiteral("quillon.ini")) : iniPath);
         comm = std::make_unique<SimSerialComm>(peer);
         window = std::make_unique<Quillon>(*comm, messages);
+        if (time == Time::Virtual) {
+            comm->SetClock([this] { return pacing.NowMs(); });
+            window->Exchange().SetPacing(pacing);
+            pacing.SetPoll([this] {
+                if (window->Connection().TimerRead().isActive())
+                    window->Monitor().TimerRead_Timer();
+            });
+        }
         window->Form_Load();
     }
     ~WindowFixture()
@@ -59,13 +73,23 @@ public:
             window->ComStartStop->click();
     }
 
-    /// Runs the event loop for `ms` (ticks of the receive monitor included).
-    static void Pump(int ms) { QTest::qWait(ms); }
+    /// Runs the event loop for `ms` of the fixture's time (ticks of the receive monitor included).
+    void Pump(int ms)
+    {
+        if (m_time == Time::Virtual)
+            pacing.Pass(ms);
+        else
+            QTest::qWait(ms);
+    }
 
     QTemporaryDir dir;
     RecordingMessageSink messages;
+    VirtualPacing pacing;
     std::unique_ptr<SimSerialComm> comm;
     std::unique_ptr<Quillon> window;
+
+private:
+    Time m_time;
 };
 
 } // namespace quillon::testing

@@ -95,6 +95,7 @@ private Q_SLOTS:
         QTest::newRow("slash (47)") << int(Qt::Key_Slash) << none << "/" << false;
         QTest::newRow("colon (58)") << int(Qt::Key_Colon) << none << ":" << false;
         QTest::newRow("backspace") << int(Qt::Key_Backspace) << none << "" << true;
+        QTest::newRow("delete is an editing key, never filtered") << int(Qt::Key_Delete) << none << "\x7f" << true;
         QTest::newRow("enter") << int(Qt::Key_Return) << none << "" << true;
         QTest::newRow("ctrl+c") << int(Qt::Key_C) << Qt::KeyboardModifiers(Qt::ControlModifier) << "" << true;
         QTest::newRow("ctrl+v") << int(Qt::Key_V) << Qt::KeyboardModifiers(Qt::ControlModifier) << "" << true;
