@@ -37,6 +37,23 @@ private Q_SLOTS:
         QVERIFY(m.Window().Gate().IsWindowEnabled());
     }
 
+    void runKeepsItsPaceCommandByCommand()
+    {
+        ModuleFixture m;
+        m.f.Open();
+        const qint64 start = m.f.pacing.NowMs();
+        m.Window().ComVersion->click();
+
+        // Each command's 300 ms wait plus the pause after it: the search's 200 ms, Delays of
+        // 50, 10 and 100 + 1 ms, the two blocking 50 ms sleeps.
+        QList<qint64> gaps;
+        const auto &writes = m.f.comm->Writes();
+        for (size_t i = 1; i < writes.size(); ++i)
+            gaps.append(writes[i].atMs - writes[i - 1].atMs);
+        QCOMPARE(gaps, (QList<qint64>{500, 300, 300, 350, 310, 401, 300, 300, 300, 350, 350}));
+        QCOMPARE(m.f.pacing.NowMs() - start, 4061);
+    }
+
     void moduleAt9600IsFoundAtTheSeventhAttempt()
     {
         ModuleFixture m;

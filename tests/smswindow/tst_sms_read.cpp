@@ -4,6 +4,7 @@
 #include "ModuleFixture.h"
 
 #include "sms/SmsPdu.h"
+#include "terminal/WindowGate.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -75,6 +76,35 @@ private Q_SLOTS:
         QTest::newRow("text mode, Hong Kong")
             << true << "6" << QStringList{Box("+85261234567", "\"24/05/17,20:30:00+32", "99996E2F002000480069")};
         QTest::newRow("text mode, empty location: nothing shown") << true << "7" << QStringList{};
+    }
+
+    void decoderFollowsTheReplyNotTheCheckBox_data()
+    {
+        QTest::addColumn<bool>("textModeAtClick");
+        QTest::addColumn<QString>("box");
+        QTest::newRow("PDU reply, box checked during the pause")
+            << false << Box("+8613912345678", "24/05/20 09:15:30+32", "你好，这是一条测试短信。Hello 123");
+        QTest::newRow("text reply, box cleared during the pause")
+            << true << Box("10086", "\"24/05/19,18:00:05+32",
+                           "5C0A656C76845BA26237FF0C60A876848BDD8D394F59989D4E3A"
+                           "00350030002E0030003051433002");
+    }
+    void decoderFollowsTheReplyNotTheCheckBox()
+    {
+        QFETCH(bool, textModeAtClick);
+        QFETCH(QString, box);
+        ModuleFixture m;
+        Quillon &w = m.Window();
+        m.f.Open();
+        w.Check1->setChecked(textModeAtClick);
+        w.at_cmgr->setText(textModeAtClick ? QStringLiteral("2") : QStringLiteral("1"));
+        // The window is open to input in the pauses: the user may click the box meanwhile.
+        m.f.pacing.SetEachMs([&] {
+            if (m.f.comm->Writes().size() == 2 && w.Gate().IsWindowEnabled())
+                w.Check1->setChecked(!textModeAtClick);
+        });
+        w.cmgr->click();
+        QCOMPARE(m.f.messages.information, QStringList{box});
     }
 
     void storedMessageIsShown()

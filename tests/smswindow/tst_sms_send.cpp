@@ -52,6 +52,15 @@ private Q_SLOTS:
             << false << "10086" << "Hi"
             << QStringList{"AT+CMGF=0", "AT+CMGS=16", "0011000791680180F60008A70400480069" + ctrlZ}
             << "+8610086" << "Hi";
+        QTest::newRow("PDU mode, no-break space and line separator go as they stand")
+            << false << "13987654321" << QStringLiteral("a\u00A0b\u2028c\nd")
+            << QStringList{"AT+CMGF=0", "AT+CMGS=31",
+                           "0011000D91683189674523F10008A710" "006100A0006220280063000D000A0064" + ctrlZ}
+            << "+8613987654321" << QStringLiteral("a\u00A0b\u2028c\r\nd");
+        QTest::newRow("text mode, Latin-1 letters byte for byte")
+            << true << "10086" << QStringLiteral("caf\u00E9 \u00A35")
+            << QStringList{"AT+CMGF=1", "AT+CMGS=\"10086\"", QStringLiteral("caf\u00E9 \u00A35") + ctrlZ}
+            << "10086" << QStringLiteral("caf\u00E9 \u00A35");
         QTest::newRow("text mode")
             << true << "10086" << "abc"
             << QStringList{"AT+CMGF=1", "AT+CMGS=\"10086\"", "abc" + ctrlZ} << "10086" << "abc";
