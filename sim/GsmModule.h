@@ -8,7 +8,8 @@
 // (10 bits per byte); TakeForHost hands over what has been transmitted by then.
 //
 // Commands are rules in one table (name, accepted forms, SIM needs, handler); see
-// docs/notes/sim.md for the command list, the states and the default values.
+// "The simulated GSM module" in docs/ARCHITECTURE.md for the command list, the states and the
+// default values.
 
 #include "serial/SerialPeer.h"
 #include "sim/AtCommandLine.h"
@@ -158,7 +159,7 @@ public:
     /// Puts a whole PDU (service centre first) at index 1..kStorageSize; false if out of range.
     bool SetStoredMessage(int index, int status, const QByteArray &pduOctets);
     void ClearStoredMessages() { m_store = {}; }
-    /// The messages a new module holds; see docs/notes/sim.md.
+    /// The messages a new module holds (listed in docs/ARCHITECTURE.md).
     static QList<StoredMessage> DefaultMessages();
 
     const QList<SentMessage> &SentMessages() const { return m_sent; }

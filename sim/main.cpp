@@ -2,7 +2,7 @@
 //
 // Prints the slave's path as its first line of output, then logs every command line it hears
 // (with the time and the speed it came at) until SIGINT or SIGTERM. SIGUSR1 stands in for the
-// DTR power-on pulse, SIGUSR2 starts an incoming call. See docs/notes/sim.md.
+// DTR power-on pulse, SIGUSR2 starts an incoming call. Options: quillon-sim --help.
 
 #include "base/CommandLine.h"
 #include "sim/GsmModule.h"

@@ -52,7 +52,7 @@ class HexCursor {
 public:
     explicit HexCursor(QStringView text) : m_text(text) {}
 
-    bool take(qsizetype count, QStringView *field)
+    bool Take(qsizetype count, QStringView *field)
     {
         if (count > m_text.size() - m_pos)
             return false;
@@ -66,10 +66,10 @@ public:
         return true;
     }
 
-    bool takeOctet(int *value)
+    bool TakeOctet(int *value)
     {
         QStringView field;
-        if (!take(2, &field))
+        if (!Take(2, &field))
             return false;
         *value = HexValue(field[0]) * 16 + HexValue(field[1]);
         return true;
@@ -222,22 +222,22 @@ PduDecodeResult DecodePduReply(const QString &receiveText)
     QStringView serviceCentreAndFirstOctet;
     int senderDigits = 0;
     QStringView senderType;
-    if (!cursor.take(kServiceCentreAndFirstOctet, &serviceCentreAndFirstOctet)
-        || !cursor.takeOctet(&senderDigits) || senderDigits > kMaxAddressDigits
-        || !cursor.take(2, &senderType))
+    if (!cursor.Take(kServiceCentreAndFirstOctet, &serviceCentreAndFirstOctet)
+        || !cursor.TakeOctet(&senderDigits) || senderDigits > kMaxAddressDigits
+        || !cursor.Take(2, &senderType))
         return decoded;
 
     QStringView senderValue, protocolId, dataCoding;
-    if (!cursor.take(senderDigits + senderDigits % 2, &senderValue)
-        || !cursor.take(2, &protocolId) || !cursor.take(2, &dataCoding))
+    if (!cursor.Take(senderDigits + senderDigits % 2, &senderValue)
+        || !cursor.Take(2, &protocolId) || !cursor.Take(2, &dataCoding))
         return decoded;
     if (dataCoding[1] != u'8')
         return decoded;
 
     QStringView timeStamp, userData;
     int userDataOctets = 0;
-    if (!cursor.take(2 * kTimeStampOctets, &timeStamp) || !cursor.takeOctet(&userDataOctets)
-        || userDataOctets > kMaxUcs2UserDataOctets || !cursor.take(2 * userDataOctets, &userData))
+    if (!cursor.Take(2 * kTimeStampOctets, &timeStamp) || !cursor.TakeOctet(&userDataOctets)
+        || userDataOctets > kMaxUcs2UserDataOctets || !cursor.Take(2 * userDataOctets, &userData))
         return decoded;
 
     decoded.status = PduDecodeStatus::Ok;
