@@ -19,25 +19,6 @@ namespace {
 
 enum class Interruption { ClosePort, CloseWindow };
 
-/// Runs `act` once, from the event loop, as soon as the run has made `writes` writes, the module
-/// has taken in as many lines and the window is in the given state: enabled during a pause,
-/// disabled during a command's wait.
-class Trigger {
-public:
-    Trigger(ModuleFixture &m, size_t writes, bool windowEnabled, std::function<void()> act)
-    {
-        m.f.pacing.SetEachMs([this, &m, writes, windowEnabled, act] {
-            if (!fired && m.f.comm->Writes().size() == writes &&
-                size_t(m.module.ReceivedCommandLines().size()) == writes &&
-                m.Window().Gate().IsWindowEnabled() == windowEnabled) {
-                fired = true;
-                act();
-            }
-        });
-    }
-    bool fired = false;
-};
-
 } // namespace
 
 Q_DECLARE_METATYPE(Interruption)
@@ -87,7 +68,7 @@ private Q_SLOTS:
         m.f.Show();
         m.f.Open();
         QSignalSpy closing(&w, &Quillon::Closing);
-        Trigger trigger(m, size_t(writes), windowEnabled, [&] {
+        m.ActWhen(size_t(writes), windowEnabled, [&] {
             if (interruption == Interruption::ClosePort)
                 w.ComStartStop->click();
             else
@@ -96,7 +77,7 @@ private Q_SLOTS:
 
         w.ComVersion->click();
 
-        QVERIFY(trigger.fired);
+        QVERIFY(m.acted);
         QCOMPARE(m.f.comm->Writes().size(), size_t(writes));
         QCOMPARE(m.ModuleLines(), ModuleTestSequence().mid(0, writes));
         QVERIFY(!m.f.comm->PortOpen());

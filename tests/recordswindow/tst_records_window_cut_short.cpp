@@ -21,18 +21,6 @@ namespace {
 
 enum class Cut { ClosePort, LoseDevice, CloseWindow };
 
-/// Runs `act` once, as soon as the run has made `writes` writes and the window is enabled (a
-/// pause) or disabled (a command's wait).
-void CutWhen(ModuleFixture &m, size_t writes, bool windowEnabled, std::function<void()> act)
-{
-    m.f.pacing.SetEachMs([&m, writes, windowEnabled, act, fired = false]() mutable {
-        if (!fired && m.f.comm->Writes().size() == writes &&
-            m.Window().Gate().IsWindowEnabled() == windowEnabled) {
-            fired = true;
-            act();
-        }
-    });
-}
 
 } // namespace
 
@@ -69,7 +57,7 @@ private Q_SLOTS:
         Quillon &w = m.Window();
         m.f.Show();
         m.f.Open();
-        CutWhen(m, size_t(writes), windowEnabled, [&] {
+        m.ActWhen(size_t(writes), windowEnabled, [&] {
             if (cut == Cut::ClosePort)
                 w.ComStartStop->click();
             else if (cut == Cut::LoseDevice)

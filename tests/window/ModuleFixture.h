@@ -5,6 +5,7 @@
 #include "WindowFixture.h"
 
 #include "sim/GsmModule.h"
+#include "terminal/WindowGate.h"
 
 #include <QList>
 #include <QStringList>
@@ -115,6 +116,23 @@ public:
     QString Received() { return f.window->Received().Text(); }
     /// Lets `ms` of virtual time pass: the module answers, the window polls.
     void Pass(int ms) { f.pacing.Pass(ms); }
+
+    /// Runs `act` once, from the event loop, as soon as the run has made `writes` writes, the
+    /// module has taken in as many lines and the window is enabled (a pause) or disabled (a
+    /// command's wait). `acted` tells whether it has run.
+    void ActWhen(size_t writes, bool windowEnabled, std::function<void()> act)
+    {
+        acted = false;
+        f.pacing.SetEachMs([this, writes, windowEnabled, act] {
+            if (!acted && f.comm->Writes().size() == writes &&
+                size_t(module.ReceivedCommandLines().size()) == writes &&
+                f.window->Gate().IsWindowEnabled() == windowEnabled) {
+                acted = true;
+                act();
+            }
+        });
+    }
+    bool acted = false;
 
     sim::GsmModule module;
     CableTap tap{module};
