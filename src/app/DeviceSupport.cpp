@@ -63,9 +63,12 @@ QString DeviceSupport::ToolTipFor(int port) const
 
 bool DeviceSupport::eventFilter(QObject *watched, QEvent *event)
 {
-    // The open list: the entry under the pointer, read afresh each time the tip shows.
+    // The open list: the entry under the pointer, read afresh each time the tip shows. Only a
+    // tool tip touches the window: other events also come while the window is being destroyed.
+    if (event->type() != QEvent::ToolTip)
+        return QObject::eventFilter(watched, event);
     QAbstractItemView *view = m_window.ComboPort->view();
-    if (event->type() == QEvent::ToolTip && watched == view->viewport()) {
+    if (watched == view->viewport()) {
         const auto *help = static_cast<QHelpEvent *>(event);
         const QModelIndex index = view->indexAt(help->pos());
         if (!index.isValid())
