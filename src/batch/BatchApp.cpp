@@ -102,38 +102,38 @@ int RunBatch(int argc, char **argv)
         ResolveLogFolder(IniValue(QStringLiteral("Log"), QStringLiteral("Folder")), settingsFile);
     const QString centralUrl = IniValue(QStringLiteral("Records"), QStringLiteral("Database"));
 
-    QList<PortSpec> specs;
+    QList<PortSpec> ports;
     for (const QString &argument : arguments) {
         QString error;
-        const auto spec = ParsePortArgument(
+        const auto port = ParsePortArgument(
             argument, [](int entry) { return ReadIniString(QStringLiteral("Ports"), QStringLiteral("COM%1").arg(entry)); },
             &error);
-        if (!spec)
+        if (!port)
             return SetupError(QStringLiteral("%1: %2").arg(argument, error));
-        for (const PortSpec &other : specs)
-            if (!spec->simulator && !other.simulator && QFileInfo(spec->device).canonicalFilePath() ==
-                    QFileInfo(other.device).canonicalFilePath() && QFileInfo::exists(spec->device))
+        for (const PortSpec &other : ports)
+            if (!port->simulator && !other.simulator && QFileInfo(port->device).canonicalFilePath() ==
+                    QFileInfo(other.device).canonicalFilePath() && QFileInfo::exists(port->device))
                 return SetupError(QStringLiteral("%1 and %2 lead to the same device %3")
-                                      .arg(other.argument, argument, spec->device));
-        specs.append(*spec);
+                                      .arg(other.argument, argument, port->device));
+        ports.append(*port);
     }
 
     // Entries keep their number (COM3 logs as COM3); the others take the first free numbers.
     QSet<int> taken;
-    for (const PortSpec &spec : specs)
-        if (spec.entry > 0)
-            taken.insert(spec.entry);
+    for (const PortSpec &port : ports)
+        if (port.entry > 0)
+            taken.insert(port.entry);
     std::vector<std::unique_ptr<PortStation>> stations;
     int next = 1;
-    for (const PortSpec &spec : specs) {
-        int number = spec.entry;
+    for (const PortSpec &port : ports) {
+        int number = port.entry;
         if (number == 0) {
             while (taken.contains(next))
                 ++next;
             number = next;
             taken.insert(number);
         }
-        stations.push_back(std::make_unique<PortStation>(spec, number, options));
+        stations.push_back(std::make_unique<PortStation>(port, number, options));
     }
     QStringList failures;
     for (auto &station : stations) {

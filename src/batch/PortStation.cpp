@@ -19,16 +19,16 @@ const QByteArray kProbe = QByteArrayLiteral("AT\r\n");
 QString BaudText(int baud) { return QStringLiteral("%1 bps").arg(baud); }
 } // namespace
 
-PortStation::PortStation(const PortSpec &spec, int portNumber, const StationOptions &options, QObject *parent)
-    : QObject(parent), m_spec(spec), m_options(options)
+PortStation::PortStation(const PortSpec &port, int portNumber, const StationOptions &options, QObject *parent)
+    : QObject(parent), m_spec(port), m_options(options)
 {
-    if (spec.simulator) {
+    if (port.simulator) {
         m_module = std::make_unique<sim::GsmModule>();
         // Options were checked when the argument was read; this cannot fail here.
-        sim::ApplyStartOptions(*m_module, spec.simOptions);
+        sim::ApplyStartOptions(*m_module, port.simOptions);
         m_comm = std::make_unique<SimSerialComm>(m_module.get());
     } else {
-        const QString device = spec.device;
+        const QString device = port.device;
         m_comm = std::make_unique<QtSerialComm>([device](int) { return device; });
     }
     Attempt([&] { m_comm->SetCommPort(portNumber); });

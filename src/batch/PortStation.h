@@ -46,7 +46,7 @@ public:
     static constexpr int kSettleMs = 500;
 
     /// `portNumber`: the number the port's events and its session log files carry (COM<n>).
-    PortStation(const PortSpec &spec, int portNumber, const StationOptions &options, QObject *parent = nullptr);
+    PortStation(const PortSpec &port, int portNumber, const StationOptions &options, QObject *parent = nullptr);
     ~PortStation() override;
 
     /// Opens the port at 115200 bps. Returns why it cannot be opened (naming port, device and
