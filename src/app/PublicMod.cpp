@@ -46,6 +46,15 @@ QString ReadIniString(const QString &section, const QString &key, const QString 
     return QString::fromLocal8Bit(value);
 }
 
+QString ReadIniSetting(const QString &section, const QString &key)
+{
+    QString value = ReadIniString(section, key);
+    const qsizetype comment = value.indexOf(QLatin1String(" ;"));
+    if (comment >= 0)
+        value.truncate(comment);
+    return value.trimmed();
+}
+
 QByteArray ValueKeepingComment(QByteArrayView current, QByteArrayView newValue)
 {
     const qsizetype semicolon = current.indexOf(';');

@@ -34,6 +34,10 @@ int ReadIniInt(const QString &section, const QString &key);
 QString ReadIniString(const QString &section, const QString &key,
                       const QString &defaultValue = {});
 
+/// A setting of the newer sections ([Log], [Records], ...): the value without a trailing
+/// " ;" comment, blanks trimmed; empty when missing.
+QString ReadIniSetting(const QString &section, const QString &key);
+
 /// Stores `value` for the key, keeping a ";" comment of the current value (see
 /// ValueKeepingComment). Failures are not reported: the file then keeps its previous content.
 void WriteIniString(const QString &section, const QString &key, const QString &value);

@@ -36,15 +36,6 @@ void OnSignal(int number)
     [[maybe_unused]] const auto written = ::write(g_signalPipe[1], &byte, 1);
 }
 
-// A settings value without a trailing "; comment".
-QString IniValue(const QString &section, const QString &key)
-{
-    QString value = ReadIniString(section, key);
-    const qsizetype comment = value.indexOf(QLatin1String(" ;"));
-    if (comment >= 0)
-        value.truncate(comment);
-    return value.trimmed();
-}
 
 int SetupError(const QString &text)
 {
@@ -96,11 +87,11 @@ int RunBatch(int argc, char **argv)
         ? parser.value(settings)
         : QFileInfo(DefaultSettingsFile()).dir().filePath(QStringLiteral("quillon.ini"));
     SetIniFilePath(settingsFile);
-    if (IniValue(QStringLiteral("Log"), QStringLiteral("Enabled")) != QLatin1String("0"))
-        options.logFolder = ResolveLogFolder(IniValue(QStringLiteral("Log"), QStringLiteral("Folder")), settingsFile);
+    if (ReadIniSetting(QStringLiteral("Log"), QStringLiteral("Enabled")) != QLatin1String("0"))
+        options.logFolder = ResolveLogFolder(ReadIniSetting(QStringLiteral("Log"), QStringLiteral("Folder")), settingsFile);
     const QString recordFolder =
-        ResolveLogFolder(IniValue(QStringLiteral("Log"), QStringLiteral("Folder")), settingsFile);
-    const QString centralUrl = IniValue(QStringLiteral("Records"), QStringLiteral("Database"));
+        ResolveLogFolder(ReadIniSetting(QStringLiteral("Log"), QStringLiteral("Folder")), settingsFile);
+    const QString centralUrl = ReadIniSetting(QStringLiteral("Records"), QStringLiteral("Database"));
 
     QList<PortSpec> ports;
     for (const QString &argument : arguments) {

@@ -163,15 +163,6 @@ RecordFilter FilterFrom(const Options &o, int defaultLimit)
     return f;
 }
 
-// A settings value without a trailing "; comment".
-QString IniValue(const QString &section, const QString &key)
-{
-    QString value = ReadIniString(section, key);
-    const qsizetype comment = value.indexOf(QLatin1String(" ;"));
-    if (comment >= 0)
-        value.truncate(comment);
-    return value.trimmed();
-}
 
 struct Place {
     QString file;
@@ -187,12 +178,12 @@ Place Locate(const Options &o)
         : QFileInfo(DefaultSettingsFile()).dir().filePath(QStringLiteral("quillon.ini"));
     SetIniFilePath(settings);
     Place place;
-    place.centralUrl = IniValue(QStringLiteral("Records"), QStringLiteral("Database"));
+    place.centralUrl = ReadIniSetting(QStringLiteral("Records"), QStringLiteral("Database"));
     if (o.values.contains("db")) {
         place.file = o.values["db"];
         return place;
     }
-    place.file = QDir(ResolveLogFolder(IniValue(QStringLiteral("Log"), QStringLiteral("Folder")), settings))
+    place.file = QDir(ResolveLogFolder(ReadIniSetting(QStringLiteral("Log"), QStringLiteral("Folder")), settings))
                      .filePath(QLatin1String(kDatabaseFileName));
     return place;
 }

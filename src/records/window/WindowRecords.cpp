@@ -16,22 +16,12 @@ namespace {
 // The search is step 2 of the run (step 1 selects the speed, step 3 judges the search).
 constexpr int kSearchStep = 2;
 
-/// A settings value without a trailing " ;" comment, as quillon-records reads it.
-QString IniValue(const QString &section, const QString &key)
-{
-    QString value = ReadIniString(section, key);
-    const qsizetype comment = value.indexOf(QLatin1String(" ;"));
-    if (comment >= 0)
-        value.truncate(comment);
-    return value.trimmed();
-}
-
 } // namespace
 
 WindowRecords::WindowRecords(SerialComm &comm, ModuleTest &test, const QString &folder,
                              MessageSink &messages)
     : m_comm(comm), m_test(test), m_folder(folder),
-      m_centralUrl(IniValue(QStringLiteral("Records"), QStringLiteral("Database"))),
+      m_centralUrl(ReadIniSetting(QStringLiteral("Records"), QStringLiteral("Database"))),
       m_messages(messages)
 {
     m_test.AddListener(this);
