@@ -9,6 +9,12 @@
 namespace quillon {
 
 namespace {
+/// Buffers larger than this are released once empty; smaller ones are reused.
+constexpr qsizetype kKeptBufferBytes = 256 * 1024;
+constexpr size_t kKeptQueueEntries = 4096;
+} // namespace
+
+namespace {
 
 constexpr qint64 kWakeBytes = 1024 * 1024;
 
@@ -192,6 +198,10 @@ private:
                 m_sinceCheck.append(m_unwritten.constData(), written);
             m_unwritten.remove(0, written);
         }
+        // A flood grows the buffer to megabytes; give that back instead of holding it for the
+        // rest of the session. At line speeds the buffer stays far below the limit.
+        if (m_unwritten.capacity() > kKeptBufferBytes)
+            m_unwritten = QByteArray();
         m_failing = false;
     }
 
@@ -294,6 +304,9 @@ void SessionLog::Run()
             seen = true;
         }
         batch.clear();
+        // The same for the queue a flood filled (it comes back as the next m_queue).
+        if (batch.capacity() > kKeptQueueEntries)
+            std::vector<Queued>().swap(batch);
         if (dropped)
             m_writer->Dropped(dropped);
         // "Now" on the events' clock: the last event's time plus what passed since it arrived.
