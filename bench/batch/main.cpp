@@ -227,10 +227,10 @@ int main(int argc, char **argv)
         qint64 rssAtHalf = 0;
         QEventLoop loop;
         for (int i = 0; i < 6; ++i) {
-            PortSpec spec;
-            spec.label = QStringLiteral("sim");
-            spec.simulator = true;
-            auto station = std::make_unique<PortStation>(spec, i + 1, options);
+            PortSpec port;
+            port.label = QStringLiteral("sim");
+            port.simulator = true;
+            auto station = std::make_unique<PortStation>(port, i + 1, options);
             station->Open();
             PortStation *s = station.get();
             QObject::connect(s, &PortStation::RunRecorded, &loop, [&, s](const records::RunRecord &record) {

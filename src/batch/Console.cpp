@@ -45,7 +45,7 @@ void Console::Watch(PortStation *station)
         connect(station, &PortStation::Note, this, [this, station](const QString &text) {
             Write(QStringLiteral("%1 %2 %3: %4\n")
                       .arg(QDateTime::currentDateTime().toString(QStringLiteral("HH:mm:ss.zzz")),
-                           station->Spec().label, station->Device(), text));
+                           station->Port().label, station->Device(), text));
         });
     }
 }
@@ -77,7 +77,7 @@ void Console::Draw()
     int labelWidth = 4;
     int deviceWidth = 6;
     for (PortStation *s : m_stations) {
-        labelWidth = std::max(labelWidth, int(s->Spec().label.size()));
+        labelWidth = std::max(labelWidth, int(s->Port().label.size()));
         deviceWidth = std::max(deviceWidth, int(s->Device().size()));
     }
     auto line = [&](const QString &label, const QString &device, const QString &elapsed, const QString &counts,
@@ -92,7 +92,7 @@ void Console::Draw()
     line(QStringLiteral("PORT"), QStringLiteral("DEVICE"), QStringLiteral("TIME"), QStringLiteral("PASS/FAIL"),
          QStringLiteral("STATE"));
     for (PortStation *s : m_stations)
-        line(s->Spec().label, s->Device(), Elapsed(s->ElapsedMs()),
+        line(s->Port().label, s->Device(), Elapsed(s->ElapsedMs()),
              QStringLiteral("%1/%2").arg(s->PassedCount()).arg(s->FailedCount()), s->StatusText());
     m_drawnLines = int(m_stations.size()) + 1;
     Write(out);

@@ -59,7 +59,7 @@ public:
     /// port closes and Finished follows.
     void Stop(const QString &reason);
 
-    const PortSpec &Spec() const { return m_spec; }
+    const PortSpec &Port() const { return m_spec; }
     /// The device path, or "simulator".
     QString Device() const;
     State CurrentState() const { return m_state; }

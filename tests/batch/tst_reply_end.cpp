@@ -91,18 +91,18 @@ private slots:
         QFETCH(QString, mapped);
         QFETCH(QString, simOptions);
         QString error;
-        const auto spec = ParsePortArgument(argument, [&](int) { return mapped; }, &error);
+        const auto port = ParsePortArgument(argument, [&](int) { return mapped; }, &error);
         if (simOptions == QLatin1String("!")) {
-            QVERIFY(!spec);
+            QVERIFY(!port);
             QVERIFY(!error.isEmpty());
             return;
         }
-        QVERIFY2(spec, qPrintable(error));
-        QTEST(spec->label, "label");
-        QTEST(spec->device, "device");
-        QTEST(spec->simulator, "simulator");
+        QVERIFY2(port, qPrintable(error));
+        QTEST(port->label, "label");
+        QTEST(port->device, "device");
+        QTEST(port->simulator, "simulator");
         QStringList options;
-        for (const auto &o : spec->simOptions)
+        for (const auto &o : port->simOptions)
             options.append(o.name + QLatin1Char('=') + o.value);
         QCOMPARE(options.join(QLatin1Char(';')), simOptions);
     }
