@@ -1,6 +1,7 @@
 // quillon-sim on a pseudo-terminal, the real serial backend (QtSerialComm) on its slave side:
 // a command at the module's speed is answered, one at another speed meets silence.
 #include "serial/QtSerialComm.h"
+#include "support/SimProcess.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
@@ -10,51 +11,9 @@
 #include <memory>
 
 using namespace quillon;
+using quillon::test::SimProcess;
 
 namespace {
-
-constexpr int kStartMs = 10000;
-
-// A running quillon-sim and the device path it printed.
-class SimProcess {
-public:
-    bool Start(const QStringList &arguments)
-    {
-        m_process.setProgram(QStringLiteral(QUILLON_SIM_PROGRAM));
-        m_process.setArguments(arguments);
-        m_process.start();
-        if (!m_process.waitForStarted(kStartMs))
-            return false;
-        QElapsedTimer clock;
-        clock.start();
-        while (!m_process.canReadLine() && clock.elapsed() < kStartMs)
-            m_process.waitForReadyRead(100);
-        m_device = QString::fromLocal8Bit(m_process.readLine()).trimmed();
-        return !m_device.isEmpty();
-    }
-    /// Ends it as a user would; returns its exit code, -1 if it had to be killed.
-    int Stop()
-    {
-        m_process.terminate();
-        if (!m_process.waitForFinished(kStartMs)) {
-            m_process.kill();
-            m_process.waitForFinished();
-            return -1;
-        }
-        return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
-    }
-    QString Device() const { return m_device; }
-    QByteArray Log() { return m_process.readAllStandardOutput(); }
-    ~SimProcess()
-    {
-        if (m_process.state() != QProcess::NotRunning)
-            Stop();
-    }
-
-private:
-    QProcess m_process;
-    QString m_device;
-};
 
 // Collects input until `until` is in it or `ms` have passed.
 QByteArray ReadFor(SerialComm &port, int ms, const QByteArray &until = {})
@@ -99,7 +58,7 @@ void E2eSimOverPty::exchange()
     QFETCH(int, portBaud);
     QFETCH(QByteArray, reply);
     SimProcess sim;
-    QVERIFY(sim.Start({QStringLiteral("--baud"), moduleBaud}));
+    QVERIFY(sim.Start(QStringLiteral(QUILLON_SIM_PROGRAM), {QStringLiteral("--baud"), moduleBaud}));
 
     const QString device = sim.Device();
     QtSerialComm port([device](int) { return device; });
@@ -124,7 +83,7 @@ void E2eSimOverPty::reopenAndLink()
     QVERIFY(dir.isValid());
     const QString link = dir.filePath(QStringLiteral("gsm0"));
     SimProcess sim;
-    QVERIFY(sim.Start({QStringLiteral("--link"), link, QStringLiteral("--sim"), QStringLiteral("pin")}));
+    QVERIFY(sim.Start(QStringLiteral(QUILLON_SIM_PROGRAM), {QStringLiteral("--link"), link, QStringLiteral("--sim"), QStringLiteral("pin")}));
     QVERIFY(QFileInfo(link).isSymLink());
 
     QtSerialComm port([link](int) { return link; });

@@ -47,6 +47,8 @@ public:
         m_process.waitForFinished();
     }
     QString Device() const { return m_device; }
+    /// What it printed since the device path: one line per command line heard.
+    QByteArray Log() { return m_process.readAllStandardOutput(); }
     ~SimProcess()
     {
         if (m_process.state() != QProcess::NotRunning)
