@@ -12,6 +12,8 @@ namespace {
 /// Buffers larger than this are released once empty; smaller ones are reused.
 constexpr qsizetype kKeptBufferBytes = 256 * 1024;
 constexpr size_t kKeptQueueEntries = 4096;
+/// During a flood the file is looked for after this much, so the copy kept for a rewrite stays small.
+constexpr qsizetype kCheckEveryBytes = 1024 * 1024;
 } // namespace
 
 namespace {
@@ -146,7 +148,7 @@ private:
     void CheckFileStillThere()
     {
         if (QFileInfo::exists(m_file.fileName())) {
-            m_sinceCheck.clear();
+            m_sinceCheck.truncate(0); // keeps its capacity, which stays below kCheckEveryBytes
             return;
         }
         // What went to the file since the last check went into a file nobody can find.
@@ -194,8 +196,15 @@ private:
                 return;
             }
             m_fileBytes += written;
-            if (m_sinceCheck.size() < m_options.maxUnwrittenBytes)
+            if (m_sinceCheck.size() + written >= kCheckEveryBytes) {
+                // m_unwritten still starts with what was just written: if the file is gone,
+                // that goes into the next part behind the rest kept since the last check.
+                CheckFileStillThere();
+                if (!m_file.isOpen())
+                    return WriteOut();
+            } else {
                 m_sinceCheck.append(m_unwritten.constData(), written);
+            }
             m_unwritten.remove(0, written);
         }
         // A flood grows the buffer to megabytes; give that back instead of holding it for the

@@ -140,14 +140,18 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("message");
-        QTest::newRow("folder cannot be made") << "file in the way" << QStringLiteral("无法建立日志文件夹");
-        QTest::newRow("folder removed") << "remove folder" << QStringLiteral("删除或移走");
-        QTest::newRow("file size limit") << "size limit" << QStringLiteral("写入失败");
+        QTest::addColumn<int>("bulk"); // bytes added to each line after the fault
+        QTest::newRow("folder cannot be made") << "file in the way" << QStringLiteral("无法建立日志文件夹") << 0;
+        QTest::newRow("folder removed") << "remove folder" << QStringLiteral("删除或移走") << 0;
+        // Megabytes in one write: the file is looked for within it, not only on the clock.
+        QTest::newRow("folder removed in a flood") << "remove folder" << QStringLiteral("删除或移走") << 200000;
+        QTest::newRow("file size limit") << "size limit" << QStringLiteral("写入失败") << 0;
     }
     void writeProblemIsReportedOnceAndTheLogResumes()
     {
         QFETCH(QString, fault);
         QFETCH(QString, message);
+        QFETCH(int, bulk);
         QTemporaryDir dir;
         const QString folder = dir.filePath(QStringLiteral("logs"));
         Bench b(Options(folder));
@@ -173,8 +177,8 @@ private Q_SLOTS:
             QCOMPARE(setrlimit(RLIMIT_FSIZE, &tight), 0);
         }
         for (int i = 1; i < 40; ++i) {
-            b.Publish(PortEventKind::Sent, Line(i));
-            b.Settle(5);
+            b.Publish(PortEventKind::Sent, QByteArray(bulk, 'x') + Line(i));
+            b.Settle(bulk ? 0 : 5);
         }
         b.Settle(100);
         setrlimit(RLIMIT_FSIZE, &saved);
