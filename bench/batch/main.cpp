@@ -5,7 +5,9 @@
 // resident memory over many station-mode runs (in-process modules switched off and on).
 // Prints the figures; asserts nothing.
 //
-// --station-runs N   station-mode runs for the memory figure (default 1000)
+// --station-runs N        station-mode runs for the memory figure (default 1000)
+// --station-no-records    the station pass without the record writer (to tell its share)
+// --station-only          skip the timing sections
 // --results FILE     where to write the figures
 
 #include "Probes.h"
@@ -24,6 +26,7 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <malloc.h>
 #include <memory>
 #include <vector>
 
@@ -126,96 +129,104 @@ int main(int argc, char **argv)
     const qsizetype runsAt = args.indexOf(QStringLiteral("--station-runs"));
     const int stationRuns = runsAt > 0 ? args.value(runsAt + 1).toInt() : 1000;
     const qsizetype resultsAt = args.indexOf(QStringLiteral("--results"));
+    const bool stationOnly = args.contains(QStringLiteral("--station-only"));
+    const bool withRecords = !args.contains(QStringLiteral("--station-no-records"));
     Results results;
 
-    PrintHeading(QStringLiteral("Passing run, quillon-sim on a pseudo-terminal, 115200 bps"));
-    for (Pace pace : {Pace::Reply, Pace::Fixed}) {
-        const bool reply = pace == Pace::Reply;
-        std::vector<std::unique_ptr<Port>> one;
-        one.push_back(MakePort({}, pace));
-        std::vector<double> times;
-        for (int i = 0; i < (reply ? 10 : 3); ++i)
-            times.push_back(RunAll(one));
-        if (one[0]->run->Result().outcome != moduletest::RunResult::Outcome::Passed)
-            PrintLine(QStringLiteral("  (the run did not pass: %1)").arg(one[0]->run->Result().diagnosis));
-        const QString key = reply ? QStringLiteral("reply_pass_s") : QStringLiteral("fixed_pass_s");
-        results.Set(key, Median(times));
-        PrintFigure(reply ? QStringLiteral("reply pace, median of 10") : QStringLiteral("fixed pace, median of 3"),
-                    Median(times), QStringLiteral("s"),
-                    QStringLiteral("min %1 max %2").arg(*std::min_element(times.begin(), times.end()), 0, 'f', 3)
-                        .arg(*std::max_element(times.begin(), times.end()), 0, 'f', 3));
-        if (reply) {
-            // The floor: the plan's pauses, the module's 5 ms reply delay per command, and every
-            // byte of the last run on the wire one way or the other.
-            const qint64 runs = qint64(times.size());
-            const int pauses = moduletest::kSearchPauseMs + 261;
-            const double wire = (WireMs(one[0]->bytes.sent / runs, 115200) + WireMs(one[0]->bytes.received / runs, 115200)) / 1000.0;
-            const double floor = (pauses + 12 * sim::GsmModule::kDefaultReplyDelayMs) / 1000.0 + wire;
-            PrintFigure(QStringLiteral("floor: pauses 0.461 + reply delays 0.060 + wire"), floor, QStringLiteral("s"),
-                        QStringLiteral("wire %1 s for %2 + %3 bytes").arg(wire, 0, 'f', 3)
-                            .arg(one[0]->bytes.sent / runs).arg(one[0]->bytes.received / runs));
-            results.Set(QStringLiteral("reply_floor_s"), floor);
-        } else {
-            PrintFigure(QStringLiteral("fixed pace / window's 4.08 s"), Median(times) / 4.08, QStringLiteral("x"));
+    if (!stationOnly) {
+        PrintHeading(QStringLiteral("Passing run, quillon-sim on a pseudo-terminal, 115200 bps"));
+        for (Pace pace : {Pace::Reply, Pace::Fixed}) {
+            const bool reply = pace == Pace::Reply;
+            std::vector<std::unique_ptr<Port>> one;
+            one.push_back(MakePort({}, pace));
+            std::vector<double> times;
+            for (int i = 0; i < (reply ? 10 : 3); ++i)
+                times.push_back(RunAll(one));
+            if (one[0]->run->Result().outcome != moduletest::RunResult::Outcome::Passed)
+                PrintLine(QStringLiteral("  (the run did not pass: %1)").arg(one[0]->run->Result().diagnosis));
+            const QString key = reply ? QStringLiteral("reply_pass_s") : QStringLiteral("fixed_pass_s");
+            results.Set(key, Median(times));
+            PrintFigure(reply ? QStringLiteral("reply pace, median of 10") : QStringLiteral("fixed pace, median of 3"),
+                        Median(times), QStringLiteral("s"),
+                        QStringLiteral("min %1 max %2").arg(*std::min_element(times.begin(), times.end()), 0, 'f', 3)
+                            .arg(*std::max_element(times.begin(), times.end()), 0, 'f', 3));
+            if (reply) {
+                // The floor: the plan's pauses, the module's 5 ms reply delay per command, and every
+                // byte of the last run on the wire one way or the other.
+                const qint64 runs = qint64(times.size());
+                const int pauses = moduletest::kSearchPauseMs + 261;
+                const double wire = (WireMs(one[0]->bytes.sent / runs, 115200) + WireMs(one[0]->bytes.received / runs, 115200)) / 1000.0;
+                const double floor = (pauses + 12 * sim::GsmModule::kDefaultReplyDelayMs) / 1000.0 + wire;
+                PrintFigure(QStringLiteral("floor: pauses 0.461 + reply delays 0.060 + wire"), floor, QStringLiteral("s"),
+                            QStringLiteral("wire %1 s for %2 + %3 bytes").arg(wire, 0, 'f', 3)
+                                .arg(one[0]->bytes.sent / runs).arg(one[0]->bytes.received / runs));
+                results.Set(QStringLiteral("reply_floor_s"), floor);
+            } else {
+                PrintFigure(QStringLiteral("fixed pace / window's 4.08 s"), Median(times) / 4.08, QStringLiteral("x"));
+            }
         }
-    }
 
-    PrintHeading(QStringLiteral("Six ports at once against one (reply pace, three rounds each)"));
-    {
-        std::vector<std::unique_ptr<Port>> six;
-        for (int i = 0; i < 6; ++i)
+        PrintHeading(QStringLiteral("Six ports at once against one (reply pace, three rounds each)"));
+        {
+            std::vector<std::unique_ptr<Port>> six;
+            for (int i = 0; i < 6; ++i)
+                six.push_back(MakePort({}, Pace::Reply));
+            std::vector<std::unique_ptr<Port>> one;
+            one.push_back(std::move(six.back()));
+            six.pop_back();
             six.push_back(MakePort({}, Pace::Reply));
-        std::vector<std::unique_ptr<Port>> one;
-        one.push_back(std::move(six.back()));
-        six.pop_back();
-        six.push_back(MakePort({}, Pace::Reply));
-        std::vector<double> oneTimes;
-        std::vector<double> sixTimes;
-        double sixCpu = 0;
-        double sixWall = 0;
-        for (int round = 0; round < 3; ++round) {
-            oneTimes.push_back(RunAll(one));
-            const double cpu0 = ProcessCpuSeconds();
-            const double wall = RunAll(six);
-            sixCpu += ProcessCpuSeconds() - cpu0;
-            sixWall += wall;
-            sixTimes.push_back(wall);
+            std::vector<double> oneTimes;
+            std::vector<double> sixTimes;
+            double sixCpu = 0;
+            double sixWall = 0;
+            for (int round = 0; round < 3; ++round) {
+                oneTimes.push_back(RunAll(one));
+                const double cpu0 = ProcessCpuSeconds();
+                const double wall = RunAll(six);
+                sixCpu += ProcessCpuSeconds() - cpu0;
+                sixWall += wall;
+                sixTimes.push_back(wall);
+            }
+            PrintFigure(QStringLiteral("one port"), Median(oneTimes), QStringLiteral("s"));
+            PrintFigure(QStringLiteral("six ports"), Median(sixTimes), QStringLiteral("s"));
+            PrintFigure(QStringLiteral("six / one"), Median(sixTimes) / Median(oneTimes), QStringLiteral("x"));
+            PrintFigure(QStringLiteral("CPU per port during the runs"), 100.0 * sixCpu / sixWall / 6, QStringLiteral("% of a core"));
+            results.Set(QStringLiteral("six_over_one"), Median(sixTimes) / Median(oneTimes));
+            results.Set(QStringLiteral("cpu_per_port_pct"), 100.0 * sixCpu / sixWall / 6);
         }
-        PrintFigure(QStringLiteral("one port"), Median(oneTimes), QStringLiteral("s"));
-        PrintFigure(QStringLiteral("six ports"), Median(sixTimes), QStringLiteral("s"));
-        PrintFigure(QStringLiteral("six / one"), Median(sixTimes) / Median(oneTimes), QStringLiteral("x"));
-        PrintFigure(QStringLiteral("CPU per port during the runs"), 100.0 * sixCpu / sixWall / 6, QStringLiteral("% of a core"));
-        results.Set(QStringLiteral("six_over_one"), Median(sixTimes) / Median(oneTimes));
-        results.Set(QStringLiteral("cpu_per_port_pct"), 100.0 * sixCpu / sixWall / 6);
+
+        PrintHeading(QStringLiteral("Unanswered search (module switched off), per attempt"));
+        {
+            std::vector<std::unique_ptr<Port>> ports;
+            ports.push_back(MakePort({QStringLiteral("--power"), QStringLiteral("off")}, Pace::Fixed));
+            ports.push_back(MakePort({QStringLiteral("--power"), QStringLiteral("off")}, Pace::Reply));
+            AttemptClock fixedClock;
+            AttemptClock replyClock;
+            ports[0]->run->AddListener(&fixedClock);
+            ports[1]->run->AddListener(&replyClock);
+            RunAll(ports);
+            PrintLine(QStringLiteral("  attempt  speed (bps)  fixed (ms)  reply (ms)"));
+            for (int i = 0; i + 1 < fixedClock.starts.size(); ++i)
+                PrintLine(QStringLiteral("  %1  %2  %3  %4")
+                              .arg(i + 1, 7)
+                              .arg(fixedClock.bauds.value(i), 11)
+                              .arg(fixedClock.starts[i + 1] - fixedClock.starts[i], 10, 'f', 0)
+                              .arg(replyClock.starts.value(i + 1) - replyClock.starts.value(i), 10, 'f', 0));
+            PrintFigure(QStringLiteral("total, fixed pace"), fixedClock.starts.last() / 1000, QStringLiteral("s"));
+            PrintFigure(QStringLiteral("total, reply pace"), replyClock.starts.last() / 1000, QStringLiteral("s"));
+            results.Set(QStringLiteral("search_fixed_s"), fixedClock.starts.last() / 1000);
+            results.Set(QStringLiteral("search_reply_s"), replyClock.starts.last() / 1000);
+        }
     }
 
-    PrintHeading(QStringLiteral("Unanswered search (module switched off), per attempt"));
-    {
-        std::vector<std::unique_ptr<Port>> ports;
-        ports.push_back(MakePort({QStringLiteral("--power"), QStringLiteral("off")}, Pace::Fixed));
-        ports.push_back(MakePort({QStringLiteral("--power"), QStringLiteral("off")}, Pace::Reply));
-        AttemptClock fixedClock;
-        AttemptClock replyClock;
-        ports[0]->run->AddListener(&fixedClock);
-        ports[1]->run->AddListener(&replyClock);
-        RunAll(ports);
-        PrintLine(QStringLiteral("  attempt  speed (bps)  fixed (ms)  reply (ms)"));
-        for (int i = 0; i + 1 < fixedClock.starts.size(); ++i)
-            PrintLine(QStringLiteral("  %1  %2  %3  %4")
-                          .arg(i + 1, 7)
-                          .arg(fixedClock.bauds.value(i), 11)
-                          .arg(fixedClock.starts[i + 1] - fixedClock.starts[i], 10, 'f', 0)
-                          .arg(replyClock.starts.value(i + 1) - replyClock.starts.value(i), 10, 'f', 0));
-        PrintFigure(QStringLiteral("total, fixed pace"), fixedClock.starts.last() / 1000, QStringLiteral("s"));
-        PrintFigure(QStringLiteral("total, reply pace"), replyClock.starts.last() / 1000, QStringLiteral("s"));
-        results.Set(QStringLiteral("search_fixed_s"), fixedClock.starts.last() / 1000);
-        results.Set(QStringLiteral("search_reply_s"), replyClock.starts.last() / 1000);
-    }
-
-    PrintHeading(QStringLiteral("Station mode: resident memory over %1 runs (six in-process modules)").arg(stationRuns));
+    PrintHeading(QStringLiteral("Station mode: memory over %1 runs (six in-process modules%2)")
+                     .arg(stationRuns)
+                     .arg(withRecords ? QStringLiteral(", records written") : QStringLiteral(", no records")));
     {
         QTemporaryDir dir;
-        RecordWriter writer(dir.path(), QString());
+        std::unique_ptr<RecordWriter> writer;
+        if (withRecords)
+            writer = std::make_unique<RecordWriter>(dir.path(), QString());
         StationOptions options;
         options.watch = true;
         options.probeIntervalMs = 20;
@@ -223,8 +234,11 @@ int main(int argc, char **argv)
         options.logFolder = dir.path();
         std::vector<std::unique_ptr<PortStation>> stations;
         int runs = 0;
-        qint64 rssAt100 = 0;
-        qint64 rssAtHalf = 0;
+        // Samples after 100 runs and at each quarter: resident size and the heap in use.
+        QList<int> sampleAt{100};
+        for (int q = 1; q <= 4; ++q)
+            sampleAt << stationRuns * q / 4;
+        QList<std::pair<qint64, qint64>> samples;
         QEventLoop loop;
         for (int i = 0; i < 6; ++i) {
             PortSpec port;
@@ -234,14 +248,17 @@ int main(int argc, char **argv)
             station->Open();
             PortStation *s = station.get();
             QObject::connect(s, &PortStation::RunRecorded, &loop, [&, s](const records::RunRecord &record) {
-                writer.Store(record);
+                if (writer)
+                    writer->Store(record);
                 // The model keeps the last 10 000 command lines it heard (the probes among them):
                 // its memory, not the tester's.
                 s->SimModule()->ClearReceivedCommandLines();
-                if (++runs == 100)
-                    rssAt100 = RssKib();
-                if (runs == stationRuns / 2)
-                    rssAtHalf = RssKib();
+                ++runs;
+                if (sampleAt.contains(runs)) {
+                    if (writer)
+                        writer->Drain();
+                    samples.append({RssKib(), HeapInUseKib()});
+                }
                 if (runs >= stationRuns)
                     loop.quit();
                 // The unit leaves and the next one is seated.
@@ -251,19 +268,28 @@ int main(int argc, char **argv)
             stations.push_back(std::move(station));
         }
         const qint64 rssStart = RssKib();
+        const qint64 heapStart = HeapInUseKib();
         QElapsedTimer clock;
         clock.start();
         for (auto &s : stations)
             s->Begin();
         loop.exec();
-        writer.Drain();
         PrintFigure(QStringLiteral("runs"), runs, QString(), QStringLiteral("in %1 s").arg(clock.elapsed() / 1000));
-        PrintFigure(QStringLiteral("RSS at start"), double(rssStart), QStringLiteral("KiB"));
-        PrintFigure(QStringLiteral("RSS after 100 runs"), double(rssAt100), QStringLiteral("KiB"));
-        PrintFigure(QStringLiteral("RSS half way"), double(rssAtHalf), QStringLiteral("KiB"));
-        PrintFigure(QStringLiteral("RSS at the end"), double(RssKib()), QStringLiteral("KiB"));
-        results.Set(QStringLiteral("station_rss_100_kib"), double(rssAt100));
-        results.Set(QStringLiteral("station_rss_end_kib"), double(RssKib()));
+        PrintLine(QStringLiteral("  after runs   resident (KiB)   heap in use (KiB)"));
+        PrintLine(QStringLiteral("  %1  %2  %3").arg(0, 10).arg(rssStart, 15).arg(heapStart, 18));
+        for (int i = 0; i < samples.size(); ++i)
+            PrintLine(QStringLiteral("  %1  %2  %3").arg(sampleAt[i], 10).arg(samples[i].first, 15).arg(samples[i].second, 18));
+        if (samples.size() == sampleAt.size()) {
+            // From the second quarter on: the first fills the caches that have a fixed ceiling.
+            const double perRun = 1024.0 * double(samples.last().second - samples[2].second) /
+                                  double(sampleAt.last() - sampleAt[2]);
+            PrintFigure(QStringLiteral("heap growth per run after the first quarter"), perRun, QStringLiteral("bytes"));
+            results.Set(QStringLiteral("station_heap_per_run_bytes"), perRun);
+            results.Set(QStringLiteral("station_rss_100_kib"), double(samples[0].first));
+            results.Set(QStringLiteral("station_rss_end_kib"), double(samples.last().first));
+        }
+        ::malloc_trim(0);
+        PrintFigure(QStringLiteral("resident once the allocator returned free memory"), double(RssKib()), QStringLiteral("KiB"));
     }
 
     if (resultsAt > 0)

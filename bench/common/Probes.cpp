@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <chrono>
 
+#include <cstdio>
+#include <malloc.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -69,6 +71,33 @@ double OtherProcessCpuSeconds(qint64 pid)
 
 qint64 RssKib() { return StatusKib("VmRSS"); }
 qint64 PeakRssKib() { return StatusKib("VmHWM"); }
+
+qint64 HeapInUseKib()
+{
+    // glibc's per-arena figures reach us only through malloc_stats(), which prints to stderr:
+    // send stderr to a scratch file for the call and read the last "in use bytes" (the total).
+    std::fflush(stderr);
+    FILE *scratch = std::tmpfile();
+    if (!scratch)
+        return -1;
+    const int saved = ::dup(STDERR_FILENO);
+    ::dup2(::fileno(scratch), STDERR_FILENO);
+    ::malloc_stats();
+    std::fflush(stderr);
+    ::dup2(saved, STDERR_FILENO);
+    ::close(saved);
+    std::rewind(scratch);
+    QByteArray text;
+    char chunk[4096];
+    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, scratch)) > 0;)
+        text.append(chunk, qsizetype(n));
+    std::fclose(scratch);
+    const qsizetype at = text.lastIndexOf("in use bytes");
+    const qsizetype equals = text.indexOf('=', at);
+    if (at < 0 || equals < 0)
+        return -1;
+    return text.mid(equals + 1).trimmed().split('\n').value(0).trimmed().toLongLong() / 1024;
+}
 
 qint64 XServerPid() { return qEnvironmentVariableIntValue("QUILLON_BENCH_XSERVER_PID"); }
 

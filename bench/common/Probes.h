@@ -19,6 +19,9 @@ double OtherProcessCpuSeconds(qint64 pid);
 /// Current and peak resident size of this process, in KiB.
 qint64 RssKib();
 qint64 PeakRssKib();
+/// Bytes the allocator has handed out and not got back, over every arena, in KiB: what the
+/// program holds, apart from what the allocator keeps free (fragments, per-thread arenas).
+qint64 HeapInUseKib();
 
 /// The X server's pid from QUILLON_BENCH_XSERVER_PID, or 0.
 qint64 XServerPid();

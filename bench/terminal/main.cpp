@@ -9,6 +9,7 @@
 // --only A,B       runs only the parts named (idle, rate-text, rate-hex, rate-binary-text,
 //                  rate-binary-hex, flood-text, flood-hex, flood-binary-text, flood-binary-hex,
 //                  wait), e.g. to profile one
+// --log off        the same run with the session log off (it is on by default)
 // QUILLON_BENCH_SCALE scales every measuring period (default 1).
 
 #include "BenchPty.h"
@@ -29,6 +30,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -213,6 +215,13 @@ int main(int argc, char **argv)
 
     QTemporaryDir scratch;
     SetIniFilePath(scratch.filePath(QStringLiteral("quillon.ini")));
+    // The session log is on by default; "--log off" gives the same run without it.
+    const bool logOff = Arg(app.arguments(), QStringLiteral("--log")) == QLatin1String("off");
+    if (logOff) {
+        QFile ini(IniFilePath());
+        if (!ini.open(QIODevice::WriteOnly) || ini.write("[Log]\r\nEnabled=0\r\n") < 0)
+            PrintLine(QStringLiteral("warning: cannot turn the session log off"));
+    }
     const QString device = feeder.SlavePath();
     QtSerialComm comm([device](int) { return device; });
     RecordingMessageSink messages;
@@ -238,8 +247,9 @@ int main(int argc, char **argv)
     TickWatch watch(window);
     PaintCounter paints(window.RTextBuf->viewport());
     Results results;
-    PrintHeading(QStringLiteral("Quillon main window, %1 on %2, platform %3")
-                     .arg(QStringLiteral("QtSerialComm"), device, QGuiApplication::platformName()));
+    PrintHeading(QStringLiteral("Quillon main window, %1 on %2, platform %3, session log %4")
+                     .arg(QStringLiteral("QtSerialComm"), device, QGuiApplication::platformName(),
+                          logOff ? QStringLiteral("off") : QStringLiteral("on")));
     if (XServerPid() > 0)
         PrintLine(QStringLiteral("  (X server CPU, pid %1, shown in brackets)").arg(XServerPid()));
 
@@ -324,6 +334,7 @@ int main(int argc, char **argv)
     CpuMeter cpu;
     std::vector<double> rssSamples;
     std::vector<double> stretchEnds;
+    std::vector<double> heapEnds; // what the allocator has handed out, as against resident
     QTimer rssTimer;
     QObject::connect(&rssTimer, &QTimer::timeout, [&] { rssSamples.push_back(RssKib() / 1024.0); });
     QElapsedTimer floodClock;
@@ -356,6 +367,7 @@ int main(int argc, char **argv)
         const bool intact = watch.DrainTo(feeder.Pause(), 5000) && watch.ViewMatchesText();
         const qsizetype largest = watch.LargestAppend(); // the drain included
         stretchEnds.push_back(RssKib() / 1024.0);
+        heapEnds.push_back(HeapInUseKib() / 1024.0);
         const Summary latency = probe.Result();
         const Summary gaps = watch.Gaps();
         results.Set(QStringLiteral("flood_mbps_") + key, mbps);
@@ -402,7 +414,11 @@ int main(int argc, char **argv)
         QStringList ends;
         for (const double mib : stretchEnds)
             ends << QString::number(mib, 'f', 1);
-        PrintLine(QStringLiteral("    at the end of each stretch: %1 MiB").arg(ends.join(QStringLiteral(", "))));
+        QStringList heaps;
+        for (const double mib : heapEnds)
+            heaps << QString::number(mib, 'f', 1);
+        PrintLine(QStringLiteral("    at the end of each stretch: %1 MiB (heap in use %2 MiB)")
+                      .arg(ends.join(QStringLiteral(", ")), heaps.join(QStringLiteral(", "))));
         // What the allocator keeps after the large blocks of a flood were freed, as opposed to
         // memory still in use.
         ::malloc_trim(0);

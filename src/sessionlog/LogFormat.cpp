@@ -145,7 +145,7 @@ QByteArray LogHeader(const PortEvent &opened, int part)
     return h;
 }
 
-void LogFormatter::Add(const PortEvent &event, QByteArray &out)
+void LogFormatter::Add(const PortEvent &event, QByteArrayView bytes, QByteArray &out)
 {
     char direction = 0;
     if (event.kind == PortEventKind::Sent)
@@ -165,7 +165,7 @@ void LogFormatter::Add(const PortEvent &event, QByteArray &out)
         (direction != m_direction || event.monotonicNs - m_lastByteNs >= kSilenceNs))
         EndLine(out);
 
-    QByteArrayView rest(event.bytes);
+    QByteArrayView rest(bytes);
     while (!rest.isEmpty()) {
         if (m_line.isEmpty()) {
             m_direction = direction;
@@ -210,7 +210,7 @@ void LogFormatter::EndLine(QByteArray &out)
         out += ' ';
         EscapeBytes(m_line, out);
         out += '\n';
-        m_line.clear();
+        m_line.truncate(0); // keeps its capacity: one line's worth
     }
     out += m_pendingNotes;
     m_pendingNotes.clear();
@@ -222,7 +222,7 @@ void LogFormatter::Annotate()
         m_reply.chop(1);
     for (const QString &note : AnnotateReply(m_reply))
         m_pendingNotes += "# " + note.toUtf8() + '\n';
-    m_reply.clear();
+    m_reply.truncate(0);
 }
 
 DecodedLog DecodeLog(QByteArrayView log)

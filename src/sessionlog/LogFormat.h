@@ -44,7 +44,9 @@ QByteArray LogHeader(const PortEvent &opened, int part);
 class LogFormatter {
 public:
     /// Appends the lines `event` completes. Events must come in order.
-    void Add(const PortEvent &event, QByteArray &out);
+    void Add(const PortEvent &event, QByteArray &out) { Add(event, event.bytes, out); }
+    /// The same for a data event's bytes given apart: a part of them, in order.
+    void Add(const PortEvent &event, QByteArrayView bytes, QByteArray &out);
     /// Ends the held line if its last byte is kSilenceNs or its first byte kLineAgeNs old at
     /// `nowNs` (the events' monotonic clock).
     void Tick(qint64 nowNs, QByteArray &out);

@@ -14,6 +14,10 @@ constexpr qsizetype kKeptBufferBytes = 256 * 1024;
 constexpr size_t kKeptQueueEntries = 4096;
 /// During a flood the file is looked for after this much, so the copy kept for a rewrite stays small.
 constexpr qsizetype kCheckEveryBytes = 1024 * 1024;
+/// A flood's batch is formatted in pieces of this size and written once this much text is
+/// waiting (escaped, a byte can become four), so the buffer stays within the size it keeps.
+constexpr qsizetype kPieceBytes = 32 * 1024;
+constexpr qsizetype kWriteAtBytes = 64 * 1024;
 } // namespace
 
 namespace {
@@ -45,7 +49,20 @@ public:
         }
         if (!m_active)
             return;
-        m_formatter.Add(e, m_unwritten);
+        if (e.bytes.size() <= kPieceBytes) {
+            m_formatter.Add(e, m_unwritten);
+        } else {
+            // Same direction, same time: the formatter joins the pieces as one event's bytes.
+            const QByteArrayView bytes(e.bytes);
+            for (qsizetype at = 0; at < bytes.size(); at += kPieceBytes) {
+                m_formatter.Add(e, bytes.sliced(at, qMin(kPieceBytes, bytes.size() - at)), m_unwritten);
+                if (!m_failing && m_unwritten.size() >= kWriteAtBytes)
+                    WriteOut();
+            }
+        }
+        if (!m_failing && m_unwritten.size() >= kWriteAtBytes)
+            WriteOut();
+        KeepWithinLimit();
         if (e.kind == PortEventKind::Closed || e.kind == PortEventKind::Lost)
             EndSession();
     }
@@ -69,6 +86,10 @@ public:
             CheckFileStillThere();
         if (!m_failing || RetryDue())
             WriteOut();
+        // A flood grows the buffer to megabytes; give that back instead of holding it for the
+        // rest of the session. At line speeds the buffer stays far below the limit.
+        if (m_unwritten.isEmpty() && m_unwritten.capacity() > kKeptBufferBytes)
+            m_unwritten = QByteArray();
     }
 
     void EndSession()
@@ -160,15 +181,21 @@ private:
         ++m_part;
     }
 
+    /// While the file cannot be written, the oldest whole lines go beyond the limit.
+    void KeepWithinLimit()
+    {
+        if (m_unwritten.size() <= m_options.maxUnwrittenBytes)
+            return;
+        const qsizetype cut = m_unwritten.indexOf('\n', m_unwritten.size() - m_options.maxUnwrittenBytes);
+        m_unwritten.remove(0, cut < 0 ? m_unwritten.size() : cut + 1);
+        m_unwritten.prepend("# earlier lines were dropped: the log could not be written\n");
+    }
+
     void WriteOut()
     {
         if (m_unwritten.isEmpty())
             return;
-        if (m_unwritten.size() > m_options.maxUnwrittenBytes) {
-            const qsizetype cut = m_unwritten.indexOf('\n', m_unwritten.size() - m_options.maxUnwrittenBytes);
-            m_unwritten.remove(0, cut < 0 ? m_unwritten.size() : cut + 1);
-            m_unwritten.prepend("# earlier lines were dropped: the log could not be written\n");
-        }
+        KeepWithinLimit();
         if (!m_file.isOpen() && !OpenFile())
             return;
         while (!m_unwritten.isEmpty()) {
@@ -207,10 +234,6 @@ private:
             }
             m_unwritten.remove(0, written);
         }
-        // A flood grows the buffer to megabytes; give that back instead of holding it for the
-        // rest of the session. At line speeds the buffer stays far below the limit.
-        if (m_unwritten.capacity() > kKeptBufferBytes)
-            m_unwritten = QByteArray();
         m_failing = false;
     }
 
@@ -306,8 +329,9 @@ void SessionLog::Run()
         const bool stop = m_stop;
         lock.unlock();
 
-        for (const Queued &q : batch) {
+        for (Queued &q : batch) {
             m_writer->Take(q.event);
+            q.event.bytes = QByteArray(); // a flood's batch is given back as it is written
             lastEventNs = q.event.monotonicNs;
             lastStampNs = q.stampNs;
             seen = true;

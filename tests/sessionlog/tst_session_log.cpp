@@ -143,8 +143,9 @@ private Q_SLOTS:
         QTest::addColumn<int>("bulk"); // bytes added to each line after the fault
         QTest::newRow("folder cannot be made") << "file in the way" << QStringLiteral("无法建立日志文件夹") << 0;
         QTest::newRow("folder removed") << "remove folder" << QStringLiteral("删除或移走") << 0;
-        // Megabytes in one write: the file is looked for within it, not only on the clock.
-        QTest::newRow("folder removed in a flood") << "remove folder" << QStringLiteral("删除或移走") << 200000;
+        // Events larger than the formatter's piece and megabytes a batch: the file is looked for
+        // within a write, not only on the clock.
+        QTest::newRow("folder removed in a flood") << "remove folder" << QStringLiteral("删除或移走") << 300000;
         QTest::newRow("file size limit") << "size limit" << QStringLiteral("写入失败") << 0;
     }
     void writeProblemIsReportedOnceAndTheLogResumes()
