@@ -237,7 +237,9 @@ int main(int argc, char **argv)
         // Samples after 100 runs and at each quarter: resident size and the heap in use.
         QList<int> sampleAt{100};
         for (int q = 1; q <= 4; ++q)
-            sampleAt << stationRuns * q / 4;
+            if (!sampleAt.contains(stationRuns * q / 4))
+                sampleAt << stationRuns * q / 4;
+        std::sort(sampleAt.begin(), sampleAt.end());
         QList<std::pair<qint64, qint64>> samples;
         QEventLoop loop;
         for (int i = 0; i < 6; ++i) {
@@ -280,9 +282,10 @@ int main(int argc, char **argv)
         for (int i = 0; i < samples.size(); ++i)
             PrintLine(QStringLiteral("  %1  %2  %3").arg(sampleAt[i], 10).arg(samples[i].first, 15).arg(samples[i].second, 18));
         if (samples.size() == sampleAt.size()) {
-            // From the second quarter on: the first fills the caches that have a fixed ceiling.
-            const double perRun = 1024.0 * double(samples.last().second - samples[2].second) /
-                                  double(sampleAt.last() - sampleAt[2]);
+            // From the half-way sample on: the first runs fill the caches that have a fixed ceiling.
+            const qsizetype from = sampleAt.size() - 3;
+            const double perRun = 1024.0 * double(samples.last().second - samples[from].second) /
+                                  double(sampleAt.last() - sampleAt[from]);
             PrintFigure(QStringLiteral("heap growth per run after the first quarter"), perRun, QStringLiteral("bytes"));
             results.Set(QStringLiteral("station_heap_per_run_bytes"), perRun);
             results.Set(QStringLiteral("station_rss_100_kib"), double(samples[0].first));

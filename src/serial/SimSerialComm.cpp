@@ -188,6 +188,8 @@ void SimSerialComm::DeviceOutput(const QByteArray &bytes)
         throw CommError(CommErrorNumber::DeviceIoError, QStringLiteral("simulated write failure"));
     const qint64 now = Now();
     Transmit(now);
+    if (m_writes.size() >= 2 * kKeptWrites)
+        m_writes.erase(m_writes.begin(), m_writes.end() - kKeptWrites);
     m_writes.push_back({now, bytes});
     if (bytes.isEmpty())
         return;

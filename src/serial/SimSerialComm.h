@@ -45,7 +45,10 @@ public:
     /// DeviceLost and OnComm follows from the event loop. Does nothing while closed.
     void SimulateDeviceLost();
 
-    /// Every Output accepted while open, with the clock's time of the call.
+    /// The Outputs accepted while open, with the clock's time of the call: every one of the
+    /// last kKeptWrites at least. Older ones go, so a simulated port left running for days
+    /// (a station, the window on the bundled module) keeps a bounded record.
+    static constexpr size_t kKeptWrites = 1024;
     const std::vector<WriteRecord> &Writes() const { return m_writes; }
     QByteArray AllWritten() const;
     void ClearWrites() { m_writes.clear(); }

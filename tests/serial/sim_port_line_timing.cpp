@@ -133,6 +133,14 @@ void SimLineTimingTest::writesAreRecordedWithCallTime()
     QCOMPARE(m_port->AllWritten(), QByteArray("AT\r\nATI\r\n"));
     m_port->ClearWrites();
     QVERIFY(m_port->Writes().empty());
+
+    // A port left running keeps the latest writes only, the last one always among them.
+    const size_t many = 5 * SimSerialComm::kKeptWrites;
+    for (size_t i = 0; i < many; ++i)
+        m_port->Output(QByteArray::number(qulonglong(i)));
+    QVERIFY(m_port->Writes().size() >= SimSerialComm::kKeptWrites);
+    QVERIFY(m_port->Writes().size() <= 2 * SimSerialComm::kKeptWrites);
+    QCOMPARE(m_port->Writes().back().bytes, QByteArray::number(qulonglong(many - 1)));
 }
 
 void SimLineTimingTest::closeDropsBytesNotYetSent()
