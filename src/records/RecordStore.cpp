@@ -197,8 +197,12 @@ public:
             QSqlQuery q(db);
             // WAL: a commit appends to the log and readers (the tool) never block the writer;
             // FULL syncs each commit, so a power loss keeps every record the caller was told of.
+            // A small page cache: a writer touches the last pages of the table and its index,
+            // and a scan is served by the system's file cache; SQLite's default 2 MB would
+            // fill over a station's first thousand runs and read as growth.
             if (!q.exec(QStringLiteral("PRAGMA journal_mode=WAL"))
-                || !q.exec(QStringLiteral("PRAGMA synchronous=FULL"))) {
+                || !q.exec(QStringLiteral("PRAGMA synchronous=FULL"))
+                || !q.exec(QStringLiteral("PRAGMA cache_size=-256"))) {
                 problem = LocalProblem(m_file, q.lastError());
             } else {
                 const SchemaCheck check = Migrate(db, Dialect::Sqlite);
