@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the benchmark programs (Release, in build-bench) and runs them on a virtual display:
-# the bare QSerialPort poll (the baseline), the main window on a pseudo-terminal, and the module
-# test against the simulated module. Prints the machine, the figures and a summary next to the
-# goals; the whole run takes about two and a half minutes once built. Benchmarks only print:
+# the bare QSerialPort poll (the baseline), the main window on a pseudo-terminal (its floods also
+# with the session log off), and the module test against the simulated module. Prints the
+# machine, the figures and a summary next to the goals; the whole run takes about three minutes
+# once built. Benchmarks only print:
 # nothing here fails on a slow figure.
 #
 # QUILLON_BENCH_SCALE=0.3 shortens every measuring period (a quick look, noisier figures).
@@ -47,6 +48,9 @@ echo "load average before the run: $(cut -d' ' -f1-3 /proc/loadavg)"
 bin="$build/bin"
 "$bin/quillon-bench-poll-baseline" --results "$scratch/baseline.txt"
 "$bin/quillon-bench-terminal" --baseline "$scratch/baseline.txt" --results "$scratch/terminal.txt"
+# The session log is on by default; its floods once more without it, for comparison.
+"$bin/quillon-bench-terminal" --log off --only flood-text,flood-hex,flood-binary-text,flood-binary-hex \
+  --results "$scratch/terminal-log-off.txt"
 "$bin/quillon-bench-module-test" --results "$scratch/module-test.txt"
 echo
 echo "load average after the run: $(cut -d' ' -f1-3 /proc/loadavg)"
